@@ -1,0 +1,27 @@
+# Host tree: the portable core, its unit tests, fuzz targets and benchmarks.
+option(ZQ_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(ZQ_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB native_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
+add_executable(zq_native_tests ${native_tests})
+target_include_directories(zq_native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/native)
+target_link_libraries(zq_native_tests PRIVATE zq_core GTest::gtest GTest::gtest_main GTest::gmock)
+gtest_discover_tests(zq_native_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
+
+file(GLOB tool_dirs CONFIGURE_DEPENDS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tools/*)
+foreach(d IN LISTS tool_dirs)
+  if(EXISTS ${d}/CMakeLists.txt)
+    add_subdirectory(${d})
+  endif()
+endforeach()
+foreach(extra fuzz bench)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${extra}/CMakeLists.txt)
+    add_subdirectory(${CMAKE_SOURCE_DIR}/${extra} ${CMAKE_BINARY_DIR}/${extra})
+  endif()
+endforeach()

@@ -1,0 +1,1 @@
+int zq_placeholder() { return 0; }
