@@ -1,7 +1,7 @@
-# The four subsystem folders. A file whose name ends in _win.cpp uses the
+# The four subsystem folders, and base/ for the vocabulary they share. A file whose name ends in _win.cpp uses the
 # Win32 API and joins the Windows library; every other .cpp is portable and
 # joins the core library, which all three trees build.
-set(ZQ_AREAS setup env ui http)
+set(ZQ_AREAS base setup env ui http)
 set(ZQ_CORE_SOURCES)
 set(ZQ_WIN_SOURCES)
 foreach(area IN LISTS ZQ_AREAS)

@@ -1,0 +1,44 @@
+#pragma once
+// A growable byte buffer with a position, the client's Response and
+// request streams.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace zq {
+
+class MemoryStream {
+ public:
+  const uint8_t* Data() const { return bytes_.data(); }
+  size_t Size() const { return bytes_.size(); }
+  size_t Position() const { return position_; }
+  void SetPosition(size_t p) { position_ = p; }
+
+  // Resizes to exactly n bytes; the position is kept (clamped to the end).
+  void SetSize(size_t n) {
+    bytes_.resize(n);
+    if (position_ > n) position_ = n;
+  }
+  // Reserves room without changing the size.
+  void Reserve(size_t n) { bytes_.reserve(n); }
+  void Clear() {
+    bytes_.clear();
+    position_ = 0;
+  }
+  // Writes at the position, growing the stream when needed.
+  void Write(const void* data, size_t n) {
+    if (n == 0) return;
+    if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
+    std::memcpy(bytes_.data() + position_, data, n);
+    position_ += n;
+  }
+  std::string Text() const { return std::string(reinterpret_cast<const char*>(bytes_.data()), bytes_.size()); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t position_ = 0;
+};
+
+}  // namespace zq

@@ -1,1 +1,0 @@
-int zq_win_placeholder() { return 0; }

@@ -1,1 +1,0 @@
-int zq_placeholder() { return 0; }
