@@ -1,0 +1,95 @@
+#include "env/cabinet_win.h"
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <cstring>
+#include <exception>
+
+#include "base/error.h"
+#include "env/os_error_win.h"
+#include "env/safe_name.h"
+
+namespace zq {
+
+namespace {
+
+constexpr size_t kMaxPathText = MAX_PATH - 1;  // 259 characters and the NUL
+constexpr int kAttempts = 4;
+constexpr DWORD kRetryPauseMs = 2000;
+// The error code the callback hands back to abort the iteration.
+constexpr DWORD kCallbackAborted = ERROR_OPERATION_ABORTED;
+
+// The callback's context. TargetBuffer holds the folder at the start of an
+// attempt, then the name of each file met in the cabinet.
+struct Extraction {
+  char TargetBuffer[MAX_PATH] = {};
+  std::string folder;
+  std::exception_ptr failure;  // an error of the callback, raised again after the iteration
+};
+
+void CopyText(char (&buffer)[MAX_PATH], const std::string& text) {
+  std::memcpy(buffer, text.c_str(), text.size() + 1);  // callers checked the length
+}
+
+UINT OnFileInCabinet(Extraction& x, FILE_IN_CABINET_INFO_A& info) {
+  const std::string name = info.NameInCabinet ? info.NameInCabinet : "";
+  if (!IsSafeRelativeName(name))
+    throw Error("Nome de arquivo inválido dentro do arquivo compactado (fora da pasta de instalação): \"" +
+                name + "\"");
+  // Each file goes to the folder followed by its own name.
+  const std::string target = x.folder + name;
+  if (target.size() > kMaxPathText)
+    throw Error("Caminho de destino longo demais (mais de 259 caracteres): " + target);
+  CopyText(info.FullTargetName, target);
+  CopyText(x.TargetBuffer, name);
+  return FILEOP_DOIT;
+}
+
+UINT CALLBACK CabinetFileCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) {
+  Extraction& x = *static_cast<Extraction*>(context);
+  // No exception may unwind through the setup library's frames: keep it, and
+  // make the library stop with an error.
+  try {
+    switch (notification) {
+      case SPFILENOTIFY_CABINETINFO:
+      case SPFILENOTIFY_NEEDNEWCABINET:
+      case SPFILENOTIFY_FILEEXTRACTED:
+        return NO_ERROR;
+      case SPFILENOTIFY_FILEINCABINET:
+        return OnFileInCabinet(x, *reinterpret_cast<FILE_IN_CABINET_INFO_A*>(param1));
+      default:
+        throw Error("SP_FILE_CALLBACK - Notification '" + std::to_string(notification) + "' unexpected");
+    }
+  } catch (...) {
+    x.failure = std::current_exception();
+  }
+  SetLastError(kCallbackAborted);
+  return notification == SPFILENOTIFY_FILEINCABINET ? FILEOP_ABORT : kCallbackAborted;
+}
+
+}  // namespace
+
+std::string ExtractCabinet(const std::string& folder, const std::string& cabName) {
+  if (folder.size() > kMaxPathText)
+    throw Error("Arquivo: " + folder + cabName + " => \r\rCaminho da pasta longo demais (mais de 259 caracteres)");
+  Extraction x;
+  x.folder = folder;
+  const std::string cabinet = folder + cabName;
+  try {
+    for (int attempt = 1;; ++attempt) {
+      CopyText(x.TargetBuffer, folder);
+      const BOOL ok = SetupIterateCabinetA(cabinet.c_str(), 0, CabinetFileCallback, &x);
+      const DWORD code = GetLastError();
+      if (x.failure) std::rethrow_exception(x.failure);
+      if (ok) break;
+      if (attempt == kAttempts) throw Error(SystemErrorMessage(code));
+      Sleep(kRetryPauseMs);
+    }
+  } catch (const std::exception& e) {
+    throw Error("Arquivo: " + cabinet + " => " + x.TargetBuffer + "\r\r" + e.what());
+  }
+  return folder + x.TargetBuffer;
+}
+
+}  // namespace zq

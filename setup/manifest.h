@@ -1,0 +1,60 @@
+#pragma once
+// The update manifest: the server's list of the product's files, one line
+// "name=version;size" each, and its evaluation against the installation
+// folder, which leaves "name=OK", "name=NF" or "name=OOD" in every line.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zq {
+
+// A list of text lines "name=value"; names are looked up without regard to
+// case and the first line of a name is the one read and written.
+class ManifestList {
+ public:
+  // Lines end at CR, LF or CR LF; a break at the very end adds no line; a NUL
+  // byte ends the text.
+  static ManifestList FromText(std::string_view body);
+
+  size_t Count() const { return lines_.size(); }
+  const std::string& Line(size_t i) const { return lines_.at(i); }
+  void SetLine(size_t i, std::string text) { lines_.at(i) = std::move(text); }
+
+  // The text before the first "="; "" for a line without "=".
+  static std::string NameOf(const std::string& line);
+  // The index of the first line of that name, or Count() when there is none.
+  size_t IndexOfName(std::string_view name) const;
+  // The text after the "=" of the first line of that name; "" when none.
+  std::string Value(std::string_view name) const;
+  // Replaces the value of the first line of that name (keeping the name as
+  // that line spells it); appends "name=value" when there is no such line.
+  void SetValue(std::string_view name, std::string_view value);
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// What the evaluation asks about the installation folder.
+struct LocalFiles {
+  virtual ~LocalFiles() = default;
+  // Any directory entry of that path, whatever its attributes, folders too.
+  virtual bool Exists(const std::string& path) = 0;
+  // The FileVersion text of the file's version resource, "-1" without one.
+  virtual std::string FileVersionText(const std::string& path) = 0;
+};
+
+// Library files that are never examined nor downloaded.
+extern const char* const ExcludedLibraries[4];
+bool IsExcludedLibrary(std::string_view name);
+
+// Marks every line of the list with its status and sums into totalBytes the
+// sizes of the lines not "OK" (SetupZQ.exe excepted). The folder ends with a
+// backslash. Every line is checked before any status is set: a size that is
+// no integer, a line without a name, and a name that could leave the folder
+// raise an error naming the line; so does a sum beyond 2147483647 bytes.
+void EvaluateManifest(ManifestList& list, int32_t& totalBytes, const std::string& folder,
+                      LocalFiles& files);
+
+}  // namespace zq
