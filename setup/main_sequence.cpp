@@ -1,0 +1,114 @@
+#include "setup/main_sequence.h"
+
+#include <exception>
+
+#include "base/error.h"
+#include "setup/cab_name.h"
+#include "setup/command_line.h"
+#include "setup/manifest.h"
+#include "setup/product_command.h"
+#include "setup/run_globals.h"
+#include "setup/run_mode.h"
+#include "setup/setup_host.h"
+
+namespace zq {
+
+namespace {
+
+constexpr char kSetupExe[] = "SetupZQ.exe";
+
+void WriteServerAddress(SetupHost& host, const std::string& folder, const std::string& address) {
+  const int64_t written = host.WriteNewFile(folder + "SRVADDR", address);
+  if (written < 0) throw Error("[300]");
+  if (written != static_cast<int64_t>(address.size())) throw Error("[301]");
+}
+
+void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::string& folder) {
+  host.InstallProgressHandler();
+  host.SetBarMax(TotalBytes);
+  RunState& w = host.Window();
+  w.FLastTick = host.TickCount();
+  w.FBytesDone = 0;
+  w.FIntervalKB = 0;
+
+  const size_t count = manifest.Count();
+  for (size_t i = 0; i < count; ++i) {
+    const std::string name = ManifestList::NameOf(manifest.Line(i));
+    if (manifest.Value(name) == "OK") continue;
+    const std::string cab = CabName(name);
+    MemoryStream& body = host.Get(kCabinetFolder + cab);
+    host.SaveToFile(body, folder + cab);
+    if (name != kSetupExe) host.ExtractCabinet(folder, cab);
+  }
+
+  host.SetBarPosition(host.BarMax());
+  if (host.IsWin61Or62()) host.SetBarPosition(host.BarMax() - 1);
+  host.DisableCancelButton();
+  host.PumpMessages();
+  host.PumpMessages();
+  host.SetSetupText("Arquivos baixados com sucesso");
+  host.SetRestText("Iniciando o sistema ...");
+  host.PumpMessages();
+}
+
+// Steps from the mode word to the start of the product; raises on failure.
+void RunSequence(const std::vector<std::string>& args, SetupHost& host) {
+  host.CreateWindow();
+  const std::optional<bool> mode = InstallModeForWord(ArgumentAt(args, 1));
+  if (!mode) return;
+  InstallMode = *mode;
+
+  RunState& w = host.Window();
+  w.FInstallDir = InstallMode ? host.GetDataFolder(host.ClientPort()) : host.GetExeFolder();
+  if (!host.EnterInstallDir(w.FInstallDir)) return;
+  const std::string folder = w.FInstallDir;
+
+  const std::string productPath = folder + "DeskZQ.exe";
+  if (host.FileExists(productPath)) {
+    try {
+      host.KillProcessesByPath(productPath);
+    } catch (...) {
+      // Ending the product is best effort; the run goes on.
+    }
+  }
+
+  host.SetWindowCaption(InstallMode ? "Instalação do Sistema" : "Atualização do Sistema");
+  host.SetTitleOpe(InstallMode ? "Instalando o Sistema" : "Instalando Versão Nova");
+  w.FInstallMode = InstallMode;
+
+  if (InstallMode) {
+    const std::string copy = folder + kSetupExe;
+    const std::string self = host.ProgramPath();
+    // Started from the data folder itself, the program already is the copy.
+    if (!host.IsSameFile(self, copy) && !host.CopyFileOver(self, copy))
+      throw Error("Não foi possível copiar o arquivo: " + copy);
+    WriteServerAddress(host, folder, ArgumentAt(args, 2));
+  }
+
+  ManifestList manifest = ManifestList::FromText(host.Get(kManifestPath).Text());
+  EvaluateManifest(manifest, TotalBytes, folder, host.Files());
+
+  if (!host.ConfirmStart()) return;
+  host.ShowWindow();
+  host.PumpMessages();
+
+  if (TotalBytes > 0) DownloadAll(host, manifest, folder);
+
+  const std::string command = BuildProductCommand(productPath, ArgumentAt(args, 3), ArgumentAt(args, 4));
+  host.PumpMessages();
+  if (host.StartProgram(command) <= 31) throw Error("Não foi possível acionar o Sistema [100]");
+  host.PumpMessages();
+}
+
+}  // namespace
+
+void RunSetup(const std::vector<std::string>& args, SetupHost& host) {
+  host.CreateClient(ArgumentAt(args, 2));
+  try {
+    RunSequence(args, host);
+  } catch (const std::exception& e) {
+    host.ShowErrorBox(e.what(), host.WindowCaption());
+  }
+}
+
+}  // namespace zq

@@ -1,0 +1,336 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+
+#include "base/error.h"
+#include "base/text.h"
+#include "setup/main_sequence.h"
+#include "setup/manifest.h"
+#include "setup/run_globals.h"
+#include "setup/setup_host.h"
+
+namespace zq {
+namespace {
+
+// Local files by full path and their version texts; paths are found
+// without regard to case, as on Windows.
+struct FakeFiles : LocalFiles {
+  std::map<std::string, std::string> versions;
+  std::map<std::string, std::string>::const_iterator Find(const std::string& path) const {
+    for (auto it = versions.begin(); it != versions.end(); ++it)
+      if (SameText(it->first, path)) return it;
+    return versions.end();
+  }
+  bool Exists(const std::string& path) override { return Find(path) != versions.end(); }
+  std::string FileVersionText(const std::string& path) override { return Find(path)->second; }
+};
+
+// Records what the sequence asks for, in order, and answers from its fields.
+class FakeHost : public SetupHost {
+ public:
+  std::vector<std::string> log;
+  std::map<std::string, std::string> replies;  // request path -> body
+  FakeFiles files;
+  std::string programPath = "C:\\Temp\\SetupZQ.exe";
+  std::string dataFolder = "C:\\Docs\\Arquivos.Zolmar\\SisZQ\\";
+  std::string exeFolder = "C:\\Prog\\";
+  int32_t port = 80;
+  bool enterOk = true, confirm = true, win61 = false, copyOk = true, killThrows = false;
+  bool dataFolderThrows = false;
+  int64_t writeResult = -2;  // -2: write every byte
+  uint32_t execResult = 33;
+  std::string failOnGet;     // request path that raises
+  RunState state;
+  std::string caption = "Instalação do Sistema";
+  int32_t barMax = 0, barPos = 0;
+  MemoryStream response;
+
+  std::string ProgramPath() override { return programPath; }
+  void CreateClient(const std::string& a) override { log.push_back("client " + a); }
+  int32_t ClientPort() override { return port; }
+  MemoryStream& Get(const std::string& path) override {
+    log.push_back("get " + path);
+    if (path == failOnGet) throw Error("Não foi possível acessar o servidor");
+    response.Clear();
+    const std::string& body = replies.count(path) ? replies[path] : path;
+    response.Write(body.data(), body.size());
+    response.SetPosition(0);
+    return response;
+  }
+  void InstallProgressHandler() override { log.push_back("progress handler"); }
+  void CreateWindow() override { log.push_back("window"); }
+  RunState& Window() override { return state; }
+  std::string WindowCaption() override { return caption; }
+  void SetWindowCaption(const std::string& t) override { caption = t; }
+  void SetTitleOpe(const std::string& t) override { log.push_back("title " + t); }
+  void SetSetupText(const std::string& t) override { log.push_back("laSetup " + t); }
+  void SetRestText(const std::string& t) override { log.push_back("laRest " + t); }
+  void ShowWindow() override { log.push_back("show"); }
+  void SetBarMax(int32_t m) override { barMax = m; }
+  int32_t BarMax() override { return barMax; }
+  void SetBarPosition(int32_t p) override { barPos = p; }
+  void DisableCancelButton() override { log.push_back("disable cancel"); }
+  void PumpMessages() override {}
+  uint32_t TickCount() override { return 4242; }
+  bool IsWin61Or62() override { return win61; }
+  bool ConfirmStart() override {
+    log.push_back("confirm " + std::to_string(TotalBytes));
+    return confirm;
+  }
+  void ShowErrorBox(const std::string& t, const std::string& c) override { log.push_back("box " + t + " | " + c); }
+  std::string GetDataFolder(int32_t p) override {
+    log.push_back("data folder " + std::to_string(p));
+    if (dataFolderThrows) throw Error("Não foi possível criar a pasta: " + dataFolder);
+    return dataFolder;
+  }
+  std::string GetExeFolder() override { return exeFolder; }
+  bool EnterInstallDir(const std::string& f) override {
+    log.push_back("enter " + f);
+    return enterOk;
+  }
+  bool FileExists(const std::string& p) override { return files.Exists(p); }
+  void KillProcessesByPath(const std::string& p) override {
+    log.push_back("kill " + p);
+    if (killThrows) throw std::runtime_error("psapi");
+  }
+  LocalFiles& Files() override { return files; }
+  bool IsSameFile(const std::string& a, const std::string& b) override { return a == b; }
+  bool CopyFileOver(const std::string& from, const std::string& to) override {
+    log.push_back("copy " + from + " -> " + to);
+    return copyOk;
+  }
+  int64_t WriteNewFile(const std::string& path, const std::string& bytes) override {
+    log.push_back("write " + path + " [" + bytes + "]");
+    return writeResult == -2 ? static_cast<int64_t>(bytes.size()) : writeResult;
+  }
+  void SaveToFile(const MemoryStream& s, const std::string& path) override {
+    log.push_back("save " + path + " [" + s.Text() + "]");
+  }
+  void ExtractCabinet(const std::string& folder, const std::string& cab) override {
+    log.push_back("extract " + folder + cab);
+  }
+  uint32_t StartProgram(const std::string& cmd) override {
+    log.push_back("exec " + cmd);
+    return execResult;
+  }
+
+  bool Logged(const std::string& entry) const {
+    return std::find(log.begin(), log.end(), entry) != log.end();
+  }
+  size_t CountPrefix(const std::string& prefix) const {
+    return static_cast<size_t>(std::count_if(log.begin(), log.end(),
+                                             [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
+  }
+};
+
+std::vector<std::string> Args(std::vector<std::string> a) {
+  a.insert(a.begin(), "C:\\Temp\\SetupZQ.exe");
+  return a;
+}
+
+class MainSequence : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TotalBytes = -1;
+    InstallMode = false;
+  }
+  FakeHost host;
+};
+
+TEST_F(MainSequence, UnknownModeWordEndsBeforeAnythingElse) {
+  for (const char* word : {"XCTKD", "Xctltn", "", "xctkd2"}) {
+    FakeHost h;
+    h.files.versions["C:\\Prog\\DeskZQ.exe"] = "1";
+    RunSetup(Args({word, "srv01"}), h);
+    EXPECT_EQ(h.log, (std::vector<std::string>{"client srv01", "window"})) << word;
+  }
+}
+
+TEST_F(MainSequence, InstallationRunWritesCopyAndAddressThenFetchesWhatIsOutOfDate) {
+  const std::string dir = host.dataFolder;
+  host.port = 8080;
+  host.files.versions[dir + "DeskZQ.exe"] = "1.0.0.4";
+  host.files.versions[dir + "a.dll"] = "2.0";
+  host.replies["/scripts/zq.dll/stptc"] =
+      "DeskZQ.exe=1.0.0.5;900\r\na.dll=2.0;50\r\nleiame=x;7\r\nSetupZQ.exe=2.3;700\r\n";
+  RunSetup(Args({"xctltn", "srv01:8080", "user", "key"}), host);
+
+  const std::vector<std::string> expected = {
+      "client srv01:8080",
+      "window",
+      "data folder 8080",
+      "enter " + dir,
+      "kill " + dir + "DeskZQ.exe",
+      "title Instalando o Sistema",
+      "copy C:\\Temp\\SetupZQ.exe -> " + dir + "SetupZQ.exe",
+      "write " + dir + "SRVADDR [srv01:8080]",
+      "get /scripts/zq.dll/stptc",
+      "confirm 907",
+      "show",
+      "progress handler",
+      "get /BinZQ/DeskZQ.cab",
+      "save " + dir + "DeskZQ.cab [/BinZQ/DeskZQ.cab]",
+      "extract " + dir + "DeskZQ.cab",
+      "get /BinZQ/leiame.cab",
+      "save " + dir + "leiame.cab [/BinZQ/leiame.cab]",
+      "extract " + dir + "leiame.cab",
+      // The setup program's own cabinet is saved but never extracted.
+      "get /BinZQ/SetupZQ.cab",
+      "save " + dir + "SetupZQ.cab [/BinZQ/SetupZQ.cab]",
+      "disable cancel",
+      "laSetup Arquivos baixados com sucesso",
+      "laRest Iniciando o sistema ...",
+      "exec " + dir + "DeskZQ.exe xctpt \"user\" \"key\" SETUP ZQ",
+  };
+  EXPECT_EQ(host.log, expected);
+  EXPECT_EQ(host.caption, "Instalação do Sistema");
+  EXPECT_TRUE(host.state.FInstallMode);
+  EXPECT_EQ(host.state.FInstallDir, dir);
+  EXPECT_EQ(host.state.FLastTick, 4242u);
+  EXPECT_EQ(host.barMax, 907);
+  EXPECT_EQ(host.barPos, 907);
+}
+
+TEST_F(MainSequence, UpdateRunUsesTheProgramFolderAndWritesNothingOfItsOwn) {
+  host.replies["/scripts/zq.dll/stptc"] = "DeskZQ.exe=1.0.0.5;900";
+  host.win61 = true;
+  RunSetup(Args({"xctltn_NewDesk", "srv01", "", "key"}), host);
+  EXPECT_TRUE(host.Logged("enter C:\\Prog\\"));
+  EXPECT_EQ(host.CountPrefix("copy"), 0u);
+  EXPECT_EQ(host.CountPrefix("write"), 0u);
+  EXPECT_EQ(host.CountPrefix("kill"), 0u);  // no DeskZQ.exe there
+  EXPECT_EQ(host.caption, "Atualização do Sistema");
+  EXPECT_TRUE(host.Logged("title Instalando Versão Nova"));
+  EXPECT_TRUE(host.Logged("extract C:\\Prog\\DeskZQ.cab"));
+  EXPECT_TRUE(host.Logged("exec C:\\Prog\\DeskZQ.exe NEW \"SET\" \"UP\" SETUP ZQ"));
+  EXPECT_FALSE(host.state.FInstallMode);
+  EXPECT_EQ(host.barPos, 899);  // one short of the maximum on Windows 6.1/6.2
+}
+
+TEST_F(MainSequence, NothingToDownloadStillAsksAndStartsTheProduct) {
+  struct Case {
+    const char* manifest;
+    int32_t total;
+  } const cases[] = {
+      {"DeskZQ.exe=1.0.0.5;900", 0},               // every entry up to date
+      {"DeskZQ.exe=1.0.0.5;900\nSetupZQ.exe=9;700", 0},  // only the setup program differs
+      {"", 0},
+  };
+  for (const auto& c : cases) {
+    FakeHost h;
+    h.files.versions["C:\\Prog\\DeskZQ.exe"] = "1.0.0.5";
+    h.replies["/scripts/zq.dll/stptc"] = c.manifest;
+    RunSetup(Args({"xctkd", "srv01"}), h);
+    EXPECT_TRUE(h.Logged("confirm 0")) << c.manifest;
+    EXPECT_TRUE(h.Logged("show"));
+    EXPECT_EQ(h.CountPrefix("get /BinZQ"), 0u);
+    EXPECT_EQ(h.CountPrefix("progress handler"), 0u);
+    EXPECT_EQ(h.CountPrefix("disable cancel"), 0u);
+    EXPECT_EQ(h.CountPrefix("exec "), 1u);
+  }
+}
+
+TEST_F(MainSequence, DeclinedPromptLeavesTheEndedProductStopped) {
+  host.files.versions["C:\\Prog\\DeskZQ.exe"] = "1";
+  host.replies["/scripts/zq.dll/stptc"] = "DeskZQ.exe=2;10";
+  host.confirm = false;
+  RunSetup(Args({"xctkd", "srv01", "a", "b"}), host);
+  EXPECT_TRUE(host.Logged("kill C:\\Prog\\DeskZQ.exe"));
+  EXPECT_TRUE(host.Logged("confirm 10"));
+  EXPECT_EQ(host.CountPrefix("show"), 0u);
+  EXPECT_EQ(host.CountPrefix("get /BinZQ"), 0u);
+  EXPECT_EQ(host.CountPrefix("exec"), 0u);
+  EXPECT_EQ(host.CountPrefix("box"), 0u);
+}
+
+TEST_F(MainSequence, FailingStepsShowTheirMessageUnderTheCurrentCaption) {
+  struct Case {
+    const char* name;
+    const char* mode;
+    void (*arrange)(FakeHost&);
+    const char* box;
+  } const cases[] = {
+      {"copy", "xctltn", [](FakeHost& h) { h.copyOk = false; },
+       "box Não foi possível copiar o arquivo: C:\\Docs\\Arquivos.Zolmar\\SisZQ\\SetupZQ.exe | Instalação do Sistema"},
+      {"create SRVADDR", "xctltn", [](FakeHost& h) { h.writeResult = -1; }, "box [300] | Instalação do Sistema"},
+      {"short write", "xctltn", [](FakeHost& h) { h.writeResult = 3; }, "box [301] | Instalação do Sistema"},
+      {"manifest request", "xctkd", [](FakeHost& h) { h.failOnGet = "/scripts/zq.dll/stptc"; },
+       "box Não foi possível acessar o servidor | Atualização do Sistema"},
+      {"bad size", "xctkd", [](FakeHost& h) { h.replies["/scripts/zq.dll/stptc"] = "a.dll=1;12x"; },
+       "box '12x' is not a valid integer value | Atualização do Sistema"},
+      {"product start", "xctkd", [](FakeHost& h) { h.execResult = 2; },
+       "box Não foi possível acionar o Sistema [100] | Atualização do Sistema"},
+      {"product start, install", "xctltn", [](FakeHost& h) { h.execResult = 31; },
+       "box Não foi possível acionar o Sistema [100] | Instalação do Sistema"},
+      {"cabinet request", "xctkd", [](FakeHost& h) {
+         h.replies["/scripts/zq.dll/stptc"] = "a.dll=1;5";
+         h.failOnGet = "/BinZQ/a.cab";
+       },
+       "box Não foi possível acessar o servidor | Atualização do Sistema"},
+  };
+  for (const auto& c : cases) {
+    FakeHost h;
+    h.replies["/scripts/zq.dll/stptc"] = "";
+    c.arrange(h);
+    RunSetup(Args({c.mode, "srv01"}), h);
+    EXPECT_EQ(h.log.back(), c.box) << c.name;
+    EXPECT_EQ(h.CountPrefix("box"), 1u) << c.name;
+    if (std::string(c.name).rfind("product", 0) != 0) {
+      EXPECT_EQ(h.CountPrefix("exec"), 0u) << c.name;
+    }
+  }
+}
+
+TEST_F(MainSequence, ErrorBeforeTheModeCaptionUsesTheInstallationCaption) {
+  host.caption = "Instalação do Sistema";
+  host.dataFolderThrows = true;
+  RunSetup(Args({"xctltn", "srv01"}), host);
+  EXPECT_EQ(host.log.back(),
+            "box Não foi possível criar a pasta: C:\\Docs\\Arquivos.Zolmar\\SisZQ\\ | Instalação do Sistema");
+}
+
+TEST_F(MainSequence, QuietEndsAndSwallowedErrors) {
+  // A folder that can't be entered: its own message was shown, nothing more.
+  host.enterOk = false;
+  RunSetup(Args({"xctkd", "srv01"}), host);
+  EXPECT_EQ(host.log.back(), "enter C:\\Prog\\");
+
+  // An error while ending the product is swallowed.
+  FakeHost h;
+  h.files.versions["C:\\Prog\\DeskZQ.exe"] = "1";
+  h.replies["/scripts/zq.dll/stptc"] = "DeskZQ.exe=1;1";
+  h.killThrows = true;
+  RunSetup(Args({"xctkd", "srv01"}), h);
+  EXPECT_EQ(h.CountPrefix("box"), 0u);
+  EXPECT_EQ(h.CountPrefix("exec"), 1u);
+}
+
+TEST_F(MainSequence, InstallationFromTheDataFolderItselfSkipsTheCopy) {
+  host.programPath = host.dataFolder + "SetupZQ.exe";
+  host.replies["/scripts/zq.dll/stptc"] = "";
+  RunSetup(Args({"xctltn_InstalaTC", ""}), host);
+  EXPECT_EQ(host.CountPrefix("copy"), 0u);
+  // An empty address gives an empty SRVADDR, no error.
+  EXPECT_TRUE(host.Logged("write " + host.dataFolder + "SRVADDR []"));
+  EXPECT_EQ(host.CountPrefix("box"), 0u);
+  EXPECT_EQ(host.CountPrefix("exec"), 1u);
+}
+
+TEST_F(MainSequence, EveryLineNotOkIsFetchedInListOrder) {
+  // Duplicate names share the status of their first line.
+  host.files.versions["C:\\Prog\\a.dll"] = "1";
+  host.replies["/scripts/zq.dll/stptc"] = "b.dll=1;1\nA.DLL=2;1\na.dll=1;1\nbemafi32.dll=x;5";
+  // A.DLL is counted as out of date; then the line a.dll, whose version
+  // matches, writes "OK" into the first line of that name, so neither is
+  // fetched while the sum keeps the first one's size.
+  RunSetup(Args({"xctkd", "srv01"}), host);
+  std::vector<std::string> gets;
+  for (const auto& e : host.log)
+    if (e.rfind("get /BinZQ", 0) == 0) gets.push_back(e);
+  EXPECT_EQ(gets, (std::vector<std::string>{"get /BinZQ/b.cab"}));
+  EXPECT_TRUE(host.Logged("confirm 2"));
+}
+
+}  // namespace
+}  // namespace zq
