@@ -1,0 +1,59 @@
+#pragma once
+// TsHTTP: the program's HTTP client. One object talks to one server over one
+// TCP connection that stays open between requests.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/event_slot.h"
+#include "base/memory_stream.h"
+#include "http/http_platform.h"
+#include "http/reply_reader.h"
+#include "http/socket_stream.h"
+
+namespace zq {
+
+class TsHTTP {
+ public:
+  // Parses the address (host[:port][#proxyhost[:proxyport]]); no I/O.
+  TsHTTP(const std::string& address, std::unique_ptr<HttpPlatform> platform);
+  ~TsHTTP();
+  TsHTTP(const TsHTTP&) = delete;
+  TsHTTP& operator=(const TsHTTP&) = delete;
+
+  // One GET of path; returns Response holding the body, positioned at 0.
+  MemoryStream& Get(const std::string& path);
+
+  std::string Path;
+  std::string Host;
+  int32_t Port = 0;
+  std::string ProxyHost;
+  int32_t ProxyPort = 0;
+  int32_t ReuseWindow = 0;      // ms after the previous request's start
+  MemoryStream Response;
+  uint32_t LastRequestTick = 0;
+  ReceiveBuffer BufferRec;  // xbuffer: 8192 bytes
+  MemoryStream RequestStream;
+  int32_t SocketTimeout = 3600000;
+  EventSlot<int32_t> OnProgress;  // body bytes per block, -999 per 200 ms of waiting
+  bool ShowHourglass = true;
+
+ private:
+  void DoSocketHttpRequest(const std::string& path);
+  bool CanReuseConnection();
+  void DoOpenSocket();
+  void OpenWithBoundedWait(uint32_t limit_ms);
+  void DoSend(const std::string& request);
+  bool DoReceive();
+  void CloseConnection() noexcept;
+  static void WaitTick(void* client);
+
+  std::unique_ptr<SocketStream> stream_;
+  std::unique_ptr<HttpPlatform> socket_;
+};
+
+// The module's client, created at start-up for kDefaultHost.
+extern std::unique_ptr<TsHTTP> DefaultClient;
+extern const char kDefaultHost[];
+
+}  // namespace zq
