@@ -1,0 +1,72 @@
+// zq-publish [--order FILE] SOURCE_DIR OUTPUT_DIR
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "publisher.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: zq-publish [--order FILE] SOURCE_DIR OUTPUT_DIR\n"
+    "\n"
+    "Publishes the files of SOURCE_DIR (a flat folder) as a SetupZQ site in\n"
+    "OUTPUT_DIR: the manifest scripts/zq.dll/stptc and one MSZIP cabinet per\n"
+    "file in BinZQ/. OUTPUT_DIR is replaced as a whole, or left as it was on\n"
+    "any error.\n"
+    "\n"
+    "  --order FILE  manifest order: one file name a line, every file once\n"
+    "                (default: byte order of the names, DeskZQ.exe and then\n"
+    "                SetupZQ.exe last)\n"
+    "  --help        this text\n"
+    "  --version     the program's version\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  zq::PublishRequest request;
+  std::vector<std::string> positional;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("zq-publish %s\n", ZQ_PUBLISH_VERSION);
+      return 0;
+    }
+    if (arg == "--order") {
+      if (i + 1 == argc) {
+        std::fputs("zq-publish: --order needs a file name\n", stderr);
+        return 2;
+      }
+      request.order_file = argv[++i];
+    } else if (arg == "--") {
+      for (++i; i < argc; ++i) positional.emplace_back(argv[i]);
+    } else if (arg.starts_with("-") && arg.size() > 1) {
+      std::fprintf(stderr, "zq-publish: unknown option %s\n%s", arg.c_str(), kUsage);
+      return 2;
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  request.source_dir = positional[0];
+  request.output_dir = positional[1];
+  try {
+    const zq::PublishResult result = zq::Publish(request);
+    for (const std::string& w : result.warnings) std::fprintf(stderr, "zq-publish: warning: %s\n", w.c_str());
+    for (const zq::ManifestLine& l : result.lines) {
+      std::printf("%s=%s;%llu\n", l.name.c_str(), l.version.c_str(), static_cast<unsigned long long>(l.size));
+    }
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "zq-publish: %s\n", e.what());
+    return 1;
+  }
+}

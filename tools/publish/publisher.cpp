@@ -1,0 +1,159 @@
+#include "publisher.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <memory>
+
+#include "base/error.h"
+#include "cabinet_maker.h"
+#include "file_bytes.h"
+#include "pe_version.h"
+#include "site_folder.h"
+
+namespace zq {
+namespace fs = std::filesystem;
+namespace {
+
+struct SourceFile {
+  std::string name;
+  std::string path;
+  std::int64_t mtime;
+};
+
+// The files of the source folder; a subfolder or special file is an error.
+std::vector<SourceFile> ListSource(const std::string& dir) {
+  std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.c_str()), ::closedir);
+  if (!d) throw Error("can't read source folder " + dir + ": " + std::strerror(errno));
+  std::vector<SourceFile> files;
+  for (;;) {
+    errno = 0;
+    const dirent* e = ::readdir(d.get());
+    if (e == nullptr) {
+      if (errno != 0) throw Error("can't read source folder " + dir + ": " + std::strerror(errno));
+      break;
+    }
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    const std::string path = dir + "/" + name;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      throw Error(Printable(path) + ": " + std::strerror(errno));
+    }
+    if (S_ISDIR(st.st_mode)) {
+      throw Error("source folder holds the subfolder '" + Printable(name) +
+                  "'; SetupZQ installs a flat folder, so publish files only");
+    }
+    if (!S_ISREG(st.st_mode)) throw Error(Printable(path) + " is not a regular file");
+    CheckProductName(name);
+    files.push_back({name, path, static_cast<std::int64_t>(st.st_mtime)});
+  }
+  if (files.empty()) throw Error("source folder " + dir + " holds no files");
+  return files;
+}
+
+// The real location of `dir`, or of its parent joined with its name when
+// it does not exist yet.
+fs::path Resolved(const std::string& dir) {
+  std::error_code ec;
+  const fs::path p = fs::weakly_canonical(fs::absolute(dir), ec);
+  return ec ? fs::absolute(dir).lexically_normal() : p;
+}
+
+bool Inside(const fs::path& inner, const fs::path& outer) {
+  auto o = outer.begin();
+  auto i = inner.begin();
+  for (; o != outer.end(); ++o, ++i) {
+    if (o->empty()) continue;  // trailing separator
+    if (i == inner.end() || *i != *o) return false;
+  }
+  return true;
+}
+
+bool IsExcludedLibrary(const std::string& name) {
+  std::string lower = name;
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return lower == "dllinsce32.dll" || lower == "bemafi32.dll" || lower == "daruma32.dll" ||
+         lower == "swecf.dll";
+}
+
+}  // namespace
+
+PublishResult Publish(const PublishRequest& request) {
+  const fs::path source = Resolved(request.source_dir);
+  const fs::path output = Resolved(request.output_dir);
+  if (Inside(source, output) || Inside(output, source)) {
+    throw Error("source folder and output folder must not contain each other");
+  }
+
+  std::vector<SourceFile> files = ListSource(request.source_dir);
+  std::vector<std::string> names;
+  for (const SourceFile& f : files) names.push_back(f.name);
+  CheckNameCollisions(names);
+
+  std::vector<std::string> order;
+  if (request.order_file) {
+    std::vector<std::uint8_t> text;
+    try {
+      text = ReadFileBytes(*request.order_file);
+    } catch (const Error& e) {
+      throw Error(std::string("order file ") + e.what());
+    }
+    order = ManifestOrderFromText(std::string(text.begin(), text.end()), names);
+  } else {
+    order = DefaultManifestOrder(names);
+  }
+
+  CheckSiteDestination(request.output_dir);
+
+  PublishResult result;
+  std::map<std::string, const SourceFile*> by_name;
+  for (const SourceFile& f : files) by_name[f.name] = &f;
+
+  StagingFolder staging(request.output_dir);
+  staging.MakeFolder("scripts");
+  staging.MakeFolder("scripts/zq.dll");
+  staging.MakeFolder("BinZQ");
+
+  std::uint64_t total = 0;
+  constexpr std::uint64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
+  for (const std::string& name : order) {
+    const SourceFile& f = *by_name.at(name);
+    // One read serves both the version and the cabinet, so they agree.
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(f.path);
+    const std::string version = FileVersionTextOfImage(bytes, f.path).value_or("-1");
+    CheckVersionText(name, version);
+
+    const std::vector<std::uint8_t> cabinet = MakeCabinet(name, bytes, f.mtime);
+    staging.WriteFile("BinZQ/" + CabinetName(name), cabinet);
+    if (cabinet.size() > kMaxSize) {
+      throw Error("the cabinet of '" + name + "' is larger than SetupZQ can count (2147483647 bytes)");
+    }
+    total += cabinet.size();
+    if (total > kMaxSize) {
+      throw Error("the cabinets together are larger than SetupZQ can count (2147483647 bytes)");
+    }
+    if (IsExcludedLibrary(name)) {
+      result.warnings.push_back("'" + name + "' is one of the libraries SetupZQ never downloads; it is listed "
+                                "but will not reach installations");
+    }
+    result.lines.push_back({name, version, cabinet.size()});
+  }
+
+  const std::string manifest = ManifestText(result.lines);
+  staging.WriteFile("scripts/zq.dll/stptc",
+                    std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+  if (std::string warning = staging.MoveIntoPlace(); !warning.empty()) {
+    result.warnings.push_back("the site is in place, but " + warning);
+  }
+  return result;
+}
+
+}  // namespace zq

@@ -1,0 +1,26 @@
+#pragma once
+// zq-publish: turns a flat folder of product files into a SetupZQ site.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "site_rules.h"
+
+namespace zq {
+
+struct PublishRequest {
+  std::string source_dir;
+  std::string output_dir;
+  std::optional<std::string> order_file;
+};
+
+struct PublishResult {
+  std::vector<ManifestLine> lines;    // in manifest order
+  std::vector<std::string> warnings;  // things worth telling, none fatal
+};
+
+// Writes OUTPUT_DIR/scripts/zq.dll/stptc and OUTPUT_DIR/BinZQ/*.cab.
+// Raises zq::Error, leaving OUTPUT_DIR as it was, on any bad input.
+PublishResult Publish(const PublishRequest& request);
+
+}  // namespace zq
