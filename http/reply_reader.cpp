@@ -129,7 +129,9 @@ void ReplyReader::ReadFirstBlock() {
 void ReplyReader::CompleteHeaders() {
   if (StartsWithMarker()) return;
   const auto raw = [this] { return std::string_view(reinterpret_cast<const char*>(buf_.data()), count_); };
-  while (raw().find("\r\n\r\n") == std::string_view::npos && count_ < kBufferSize && !Contains500(Text())) {
+  // A frame has no header block: the loop ends as soon as its marker is whole.
+  while (raw().find("\r\n\r\n") == std::string_view::npos && count_ < kBufferSize && !Contains500(Text()) &&
+         !StartsWithMarker()) {
     int32_t r;
     try {
       r = ReadAt(count_);
