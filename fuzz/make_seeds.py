@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora under fuzz/corpus/. Run again after changing a seed
+here; libFuzzer grows its own corpus under build/fuzz/corpus/."""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+DATA = struct.pack('<I', 0x40BA0C50)
+ERR = struct.pack('<I', 0x474A35D7)
+
+
+def frame(marker, payload):
+    return marker + struct.pack('<i', len(payload)) + payload
+
+
+def reply(options, controls, data):
+    """Options byte (control count in bits 0-5), control bytes, server data."""
+    return bytes([options | len(controls)]) + bytes(controls) + data
+
+
+OK = b'HTTP/1.1 200 OK\r\n'
+BODY = b'DeskZQ.exe=1.0.0.5;900\r\nBemaFI32.dll=1;10\r\n'
+
+SEEDS = {
+    'str_to_int': [b'12', b' -7', b'$1F', b'0x10', b'X7fffffff', b'-2147483648', b'2147483648', b'12x',
+                   b'', b'+0', b'-$FFFFFFFF'],
+    'command_line': [b'SetupZQ.exe xctkd srv01:81 "a b" c',
+                     b'"C:\\Program Files\\SetupZQ.exe" xctltn "" "x\x00y"',
+                     b'\t a"b c"d\x01e  ""', b'"unterminated stretch'],
+    'cab_name': [b'DeskZQ.exe', b'leiame', b'sub\\dir.x\\file', b'a:b', b'x.tar.gz', b'.hidden', b'end.'],
+    'address': [b'srv01', b'srv01:81', b'srv01:abc', b'srv01#gate:3128', b'', b'#proxy', b'srv:',
+                b'127.0.0.1:8080#127.0.0.2', b'h:$50# p : 12', b'a:b:c#d:e:f'],
+    'manifest': [
+        b'DeskZQ.exe=1.0.0.5\n--\nDeskZQ.exe=1.0.0.5;900\r\nZQLib.dll=2;300\nBemaFI32.dll=x;10\r\n',
+        b'DeskZQ.exe=1.0.0.4\nSetupZQ.exe=1.0\n--\nDeskZQ.exe=1.0.0.5;900\nSetupZQ.exe=2.0;700\nsetupzq.exe=2;5\n',
+        b'a.dll=!\n--\na.dll=1; 12\n',
+        b'--\nA.DLL=1;5\na.dll=2;6\rsub\\b.dll=-1;$10\n',
+        b'--\na.dll=1;12x\n', b'--\n\n', b'--\n..\\evil.dll=1;1\n', b'--\nx=1;2147483647\ny=1;1\n',
+        b'pasta=-1\n--\npasta=-1;0\nleiame=1;0x20\x00ignored=1;1\n',
+    ],
+    'chunked': [b'\x03' + b'4\r\nWiki\r\n5;ext=1\r\npedia\r\n0\r\nTrailer: x\r\n\r\n',
+                b'\x00' + b'A\r\n0123456789\r\n0\r\n\r\n', b'\x07' + b'zz\r\n', b'\xff' + b'0\r\n\r\n'],
+    'reply_reader': [
+        reply(0, [], OK + b'Content-Length: %d\r\n\r\n' % len(BODY) + BODY),
+        reply(0x40, [0x19 + 4, 0x19 + 30], OK + b'Content-length:  %d \r\n\r\n' % len(BODY) + BODY),
+        reply(0, [0x80], OK + b'Content-Length: 0\r\n\r\n'),
+        reply(0, [], OK + b'Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n'),
+        reply(0x40, [0x19 + 20, 0x19 + 2], OK + b'Transfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n'),
+        reply(0, [], OK + b'\r\n<html><body>x'),
+        reply(0, [0x19 + 10], OK + b'\r\n<html>' ) + b'</body></html>',
+        reply(0, [], b'HTTP/1.1 100 Continue\r\n\r\n'),
+        reply(0, [0x19 + 25], b'HTTP/1.1 100 Continue\r\n\r\n' + OK + b'Content-Length: 2\r\n\r\nok'),
+        reply(0, [], b'HTTP/1.1 500 Internal Error\r\n\r\n'),
+        reply(0x80, [], b'HTTP/1.1 500'),
+        reply(0x80, [], b'HTTP/1.1 404 Not Found\r\n\r\n'),
+        reply(0, [], b'HTTP/1.1 301 Moved\r\nLocation: x\r\n\r\n'),
+        reply(0, [], OK + b'Content-Length: 524288001\r\n\r\n'),
+        reply(0, [], OK + b'Content-Length: 12x\r\n\r\n'),
+        reply(0, [0x05], OK + b'Content-Length: 5\r\n\r\n'),
+        reply(0, [0x80, 0x10], OK + b'Content-Length: 500\r\n\r\nshort'),
+        reply(0x40, [], frame(DATA, b'payload of a frame')),
+        reply(0x40, [0x19 + 2, 0x19 + 9], frame(DATA, b'split frame')),
+        reply(0, [], frame(ERR, b'Falha no servidor\x00resto')),
+        reply(0x40, [], b'HTTP/1.1 200 OK\r\nContent-Type: x\r\n\r\n' + frame(DATA, b'behind headers')),
+        reply(0x40, [], b'HTTP/1.0 200 OK\r\n\r\n' + frame(DATA, b'no frame under 1.0')),
+        reply(0, [0x18], OK),
+        reply(0, [0x10], b''),
+        reply(0, [0x01], b''),
+        reply(0, [], b'HTTP/1.1 200 OK\r\nX: ' + b'a' * 8300),
+    ],
+}
+
+
+def main():
+    for name, seeds in SEEDS.items():
+        folder = os.path.join(HERE, 'corpus', name)
+        os.makedirs(folder, exist_ok=True)
+        for old in os.listdir(folder):
+            os.remove(os.path.join(folder, old))
+        for i, seed in enumerate(seeds):
+            with open(os.path.join(folder, 'seed%02d' % i), 'wb') as f:
+                f.write(seed)
+
+
+if __name__ == '__main__':
+    main()

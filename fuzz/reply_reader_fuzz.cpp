@@ -1,0 +1,187 @@
+// The reply reader over a scripted stream.
+//
+// Input: byte 0 holds the options (bits 0-5: how many control bytes follow,
+// bit 6: at the end of the data the server keeps the connection open, so a
+// further read times out, instead of closing it; bit 7: the client's host is
+// the default host). Then the control bytes, one per read: below 0x10 the
+// read times out, 0x10-0x17 the server closes, 0x18 the socket fails,
+// 0x19-0x7F deliver 1-103 bytes, 0x80-0xFF deliver 64-8192 bytes. Reads
+// beyond the control bytes deliver as much as asked. The rest is the data
+// the server sends.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/error.h"
+#include "fuzz_check.h"
+#include "http/http_client.h"
+#include "http/reply_reader.h"
+
+namespace {
+
+constexpr int32_t kSocketTimeout = 3600000;
+constexpr int32_t kFrameTimeout = 5000;
+
+class ScriptedStream : public zq::SocketStream {
+ public:
+  ScriptedStream(std::string_view data, std::string_view controls, bool keep_open, const uint8_t* buffer)
+      : data_(data), controls_(controls), keep_open_(keep_open), buffer_(buffer) {}
+
+  int32_t Read(void* buffer, int32_t count) override {
+    const auto* p = static_cast<const uint8_t*>(buffer);
+    FUZZ_CHECK(count > 0, "a read of no bytes");
+    FUZZ_CHECK(p >= buffer_ && p + count <= buffer_ + zq::kBufferSize, "a read outside xbuffer");
+    FUZZ_CHECK(Timeout == kSocketTimeout || Timeout == kFrameTimeout, "a read with an unknown timeout");
+    FUZZ_CHECK(++reads_ < 100000, "the reader does not stop reading");
+    if (closed_) {
+      FUZZ_CHECK(++reads_after_close_ < 4, "the reader keeps reading a closed connection");
+      return 0;
+    }
+    size_t n = static_cast<size_t>(count);
+    if (next_control_ < controls_.size()) {
+      const auto c = static_cast<uint8_t>(controls_[next_control_++]);
+      if (c < 0x10) return -1;
+      if (c < 0x18) return Close();
+      if (c == 0x18) throw zq::ESocketError("scripted socket failure");
+      n = std::min(n, c < 0x80 ? size_t{c} - 0x18u : (size_t{c} - 0x7Fu) * 64u);
+    }
+    if (pos_ == data_.size()) {
+      if (keep_open_) {
+        FUZZ_CHECK(++reads_after_end_ < 4, "the reader keeps waiting for data that never comes");
+        return -1;
+      }
+      return Close();
+    }
+    n = std::min(n, data_.size() - pos_);
+    std::memcpy(buffer, data_.data() + pos_, n);
+    pos_ += n;
+    delivered_ += n;
+    return static_cast<int32_t>(n);
+  }
+  int32_t Write(const void*, int32_t) override { std::abort(); }
+
+  bool Closed() const { return closed_; }
+
+ private:
+  int32_t Close() {
+    closed_ = true;
+    return 0;
+  }
+  std::string_view data_;
+  std::string_view controls_;
+  bool keep_open_;
+  const uint8_t* buffer_;
+  size_t next_control_ = 0;
+  size_t pos_ = 0;
+  size_t delivered_ = 0;
+  int reads_ = 0;
+  int reads_after_close_ = 0;
+  int reads_after_end_ = 0;
+  bool closed_ = false;
+};
+
+struct Outcome {
+  bool ok = false;
+  std::string body;     // the response on success
+  std::string message;  // the error text on failure
+  bool must_close = false;
+};
+
+struct Progress {
+  int64_t sum = 0;
+  static void Call(void* context, int32_t n) {
+    FUZZ_CHECK(n > 0 && n <= static_cast<int32_t>(zq::kBufferSize), "a progress count outside 1..8192");
+    static_cast<Progress*>(context)->sum += n;
+  }
+};
+
+Outcome Receive(std::string_view data, std::string_view controls, bool keep_open, const std::string& host) {
+  // On the heap, so that the address sanitizer sees any byte outside it.
+  auto buffer = std::make_unique<zq::ReceiveBuffer>();
+  ScriptedStream stream(data, controls, keep_open, buffer->xbuffer.data());
+  stream.Timeout = 1;  // the reader sets its own
+  zq::MemoryStream response;
+  Progress progress;
+  zq::EventSlot<int32_t> slot;
+  slot.Set(&Progress::Call, &progress);
+  const std::string path = "/scripts/zq.dll/stptc";
+  zq::ReplyReader reader(stream, *buffer, response, kSocketTimeout, slot, host, path);
+  Outcome out;
+  try {
+    out.must_close = reader.DoReceive();
+    out.ok = true;
+    out.body = response.Text();
+    FUZZ_CHECK(response.Position() == 0, "the response is not positioned at 0");
+    FUZZ_CHECK(progress.sum == static_cast<int64_t>(response.Size()), "progress counts differ from the body");
+    // A connection the server closed can never carry the next request.
+    if (stream.Closed()) FUZZ_CHECK(out.must_close, "a closed connection was reported reusable");
+  } catch (const zq::Error& e) {
+    out.message = e.what();
+  }
+  FUZZ_CHECK(stream.Timeout == kSocketTimeout, "the stream's timeout was not restored");
+  return out;
+}
+
+// Control bytes that time out, close or fail a read.
+bool ScriptedFaults(std::string_view controls) {
+  for (char c : controls)
+    if (static_cast<uint8_t>(c) <= 0x18) return true;
+  return false;
+}
+
+bool Contains(std::string_view s, std::string_view what) { return s.find(what) != std::string_view::npos; }
+
+bool IsMarkerAt(std::string_view s, size_t i) {
+  if (i + 4 > s.size()) return false;
+  uint32_t v = 0;
+  for (size_t k = 0; k < 4; ++k) v |= static_cast<uint32_t>(static_cast<uint8_t>(s[i + k])) << (8 * k);
+  return v == zq::kDataMarker || v == zq::kErrorMarker;
+}
+
+// Replies whose outcome may not depend on how the data is cut into blocks:
+// no block-wise end tags, no 100 or 500 status (both read by block), no
+// status text in the body, no frame behind a header block (only the first
+// block is searched for one).
+bool SplitInvariant(std::string_view data) {
+  if (Contains(data, "</") || Contains(data, "HTTP/1.1 100") || Contains(data, "HTTP/1.0 100") ||
+      Contains(data, "HTTP/1.1 500") || Contains(data, "HTTP/1.0 500"))
+    return false;
+  const size_t end = data.find("\r\n\r\n");
+  if (end != std::string_view::npos && Contains(data.substr(end + 4), "HTTP/1.")) return false;
+  if (data.substr(0, 8) == "HTTP/1.1") {
+    for (size_t i = data.find("\r\n\r\n"); i != std::string_view::npos && i < zq::kBufferSize;
+         i = data.find("\r\n\r\n", i + 1))
+      if (IsMarkerAt(data, i + 4)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  if (size == 0) return 0;
+  const std::string_view input(reinterpret_cast<const char*>(bytes), size);
+  const uint8_t options = bytes[0];
+  const size_t ncontrols = std::min<size_t>(options & 0x3F, size - 1);
+  const std::string_view controls = input.substr(1, ncontrols);
+  const std::string_view data = input.substr(1 + ncontrols);
+  const bool keep_open = (options & 0x40) != 0;
+  const std::string host = (options & 0x80) ? std::string(zq::kDefaultHost) : std::string("127.0.0.1");
+
+  const Outcome split = Receive(data, controls, keep_open, host);
+
+  // The same reply in whole blocks must give the same body or the same error.
+  if (!ScriptedFaults(controls) && SplitInvariant(data)) {
+    const Outcome whole = Receive(data, std::string_view(), keep_open, host);
+    FUZZ_CHECK(split.ok == whole.ok, "success depends on how the reply is cut into blocks");
+    FUZZ_CHECK(split.body == whole.body, "the body depends on how the reply is cut into blocks");
+    FUZZ_CHECK(split.message == whole.message, "the error depends on how the reply is cut into blocks");
+  }
+  return 0;
+}
