@@ -1,0 +1,123 @@
+#include "http/http_platform_win.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include "base/error.h"
+#include "http/connect_worker_win.h"
+#include "http/socket_stream_win.h"
+#include "http/system_message_win.h"
+#include "ui/application_win.h"
+
+namespace zq {
+
+namespace {
+
+// WinSock is started once, and everything it loads on first use is loaded
+// here on the calling thread, never inside a connect worker that may be
+// terminated.
+void StartWinsock() {
+  static const bool started = [] {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_flags = AI_NUMERICHOST;
+    addrinfo* found = nullptr;
+    if (getaddrinfo("127.0.0.1", "80", &hints, &found) == 0) freeaddrinfo(found);
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s != INVALID_SOCKET) closesocket(s);
+    return true;
+  }();
+  (void)started;
+}
+
+class WinHttpPlatform;
+
+class WinConnectWorker : public ConnectWorker {
+ public:
+  WinConnectWorker(WinHttpPlatform& platform, std::unique_ptr<TOpenSocketThread> thread)
+      : platform_(platform), thread_(std::move(thread)) {}
+  bool WaitFor(uint32_t ms) override;
+  void Terminate() override;
+
+ private:
+  WinHttpPlatform& platform_;
+  std::unique_ptr<TOpenSocketThread> thread_;
+};
+
+class WinHttpPlatform : public HttpPlatform {
+ public:
+  WinHttpPlatform() { StartWinsock(); }
+  ~WinHttpPlatform() override { Discard(); }
+  WinHttpPlatform(const WinHttpPlatform&) = delete;
+  WinHttpPlatform& operator=(const WinHttpPlatform&) = delete;
+
+  void SetTarget(const std::string& host, int32_t port) override {
+    host_ = host;
+    port_ = port;
+  }
+  bool Active() const override { return active_; }
+  void Close() override {
+    const SOCKET s = socket_;
+    socket_ = INVALID_SOCKET;
+    active_ = false;
+    if (s != INVALID_SOCKET && closesocket(s) == SOCKET_ERROR)
+      throw ESocketError(SocketErrorText(WSAGetLastError(), "closesocket"));
+  }
+  std::unique_ptr<ConnectWorker> StartOpen() override {
+    Discard();
+    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    auto thread = std::make_unique<TOpenSocketThread>(socket_, host_, port_);
+    thread->Start();
+    return std::make_unique<WinConnectWorker>(*this, std::move(thread));
+  }
+  std::unique_ptr<SocketStream> CreateStream(int32_t timeout) override {
+    return std::make_unique<WinSocketStream>(socket_, timeout);
+  }
+  bool HasPendingInput() override {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket_, &readable);
+    timeval zero{0, 0};
+    return select(0, &readable, nullptr, nullptr, &zero) != 0;
+  }
+  uint32_t TickCount() override { return GetTickCount(); }
+  void ProcessMessages() override { app::ProcessMessages(); }
+  void ShowHourglass() override { saved_cursor_ = SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
+  void RestoreCursor() override { SetCursor(saved_cursor_); }
+
+  void Connected() { active_ = true; }
+  // Drops a socket that never connected (or was abandoned).
+  void Discard() {
+    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+    socket_ = INVALID_SOCKET;
+    active_ = false;
+  }
+
+ private:
+  std::string host_;
+  int32_t port_ = 0;
+  SOCKET socket_ = INVALID_SOCKET;
+  bool active_ = false;
+  HCURSOR saved_cursor_ = nullptr;
+};
+
+bool WinConnectWorker::WaitFor(uint32_t ms) {
+  if (!thread_->WaitFor(ms)) return false;
+  // The worker's failure is shown here, on the waiting (main) thread.
+  if (!thread_->Failure().empty()) app::MessageBox(thread_->Failure(), "Erro", MB_OK);
+  if (thread_->Connected()) platform_.Connected();
+  return true;
+}
+
+void WinConnectWorker::Terminate() {
+  thread_->Terminate();
+  platform_.Discard();
+}
+
+}  // namespace
+
+std::unique_ptr<HttpPlatform> MakeWinHttpPlatform() { return std::make_unique<WinHttpPlatform>(); }
+
+}  // namespace zq
