@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pe_version.h"
 #include "publisher.h"
 
 namespace {
@@ -19,6 +20,9 @@ constexpr const char* kUsage =
     "  --order FILE  manifest order: one file name a line, every file once\n"
     "                (default: byte order of the names, DeskZQ.exe and then\n"
     "                SetupZQ.exe last)\n"
+    "  --print-version FILE\n"
+    "                prints FILE's version text as SetupZQ reads it (-1 for\n"
+    "                none) and exits\n"
     "  --help        this text\n"
     "  --version     the program's version\n";
 
@@ -36,6 +40,19 @@ int main(int argc, char** argv) {
     if (arg == "--version") {
       std::printf("zq-publish %s\n", ZQ_PUBLISH_VERSION);
       return 0;
+    }
+    if (arg == "--print-version") {
+      if (i + 1 == argc) {
+        std::fputs("zq-publish: --print-version needs a file name\n", stderr);
+        return 2;
+      }
+      try {
+        std::printf("%s\n", zq::FileVersionTextOrMinusOne(argv[i + 1]).c_str());
+        return 0;
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "zq-publish: %s\n", e.what());
+        return 1;
+      }
     }
     if (arg == "--order") {
       if (i + 1 == argc) {
