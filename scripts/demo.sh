@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The README's main command: builds everything, publishes a demo product,
+# serves it with nginx on loopback, and runs an installation and then an
+# update of it with SetupZQ.exe under wine64. The prompts are answered by the
+# UI-automation tool; with a display and ZQ_DEMO_INTERACTIVE=1 you answer them.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+jobs=${ZQ_JOBS:-2}
+
+scripts/install-deps.sh
+for preset in native win32 win64; do
+  cmake --preset $preset >/dev/null
+  cmake --build --preset $preset -j "$jobs" >/dev/null
+done
+
+interactive=${ZQ_DEMO_INTERACTIVE:-0}
+[ "$interactive" = 1 ] && [ -z "${DISPLAY:-}" ] && { echo "ZQ_DEMO_INTERACTIVE=1 needs a display" >&2; exit 2; }
+source scripts/test-session.sh
+zq_session_start
+source tests/e2e/lib.sh
+e2e_begin demo
+shots=$E2E_DIR/screenshots
+mkdir -p "$shots"
+
+say() { printf '\n== %s\n' "$*"; }
+shot() { import -window root -display "$DISPLAY" "$shots/$1.png" 2>/dev/null || true; }
+
+# The demo product: the stand-in DeskZQ.exe, a few versioned libraries and a
+# large data file or two, so that the progress window is seen moving.
+product=$E2E_DIR/product
+mkdir -p "$product"
+cp "$E2E_DESKZQ" "$product/DeskZQ.exe"
+e2e_versioned_file "$product/ZQCore.dll" "3.1.0.7"
+e2e_versioned_file "$product/ZQReports.dll" "3.1.0.2"
+e2e_versioned_file "$product/ZQFiscal.dll" "1.4.2.0"
+head -c 24000000 /dev/urandom >"$product/ZQDados.dat"
+head -c 16000000 /dev/urandom >"$product/ZQImagens.dat"
+printf 'Leia-me do DeskZQ\r\n' >"$product/leiame"
+site=$E2E_DIR/site
+e2e_publish "$product" "$site"
+# A gentle rate limit so that a person can watch the bar move.
+e2e_serve "$site" "" "limit_rate ${ZQ_DEMO_RATE:-12m};"
+
+show_versions() {  # folder
+  local f
+  for f in $(ls "$product"); do
+    if [ -e "$1/$f" ]; then
+      printf '   %-16s %s\n' "$f" "$("$E2E_PUBLISH" --print-version "$1/$f" 2>/dev/null || echo '?')"
+    else
+      printf '   %-16s (absent)\n' "$f"
+    fi
+  done
+}
+
+answer_prompt() {
+  if [ "$interactive" = 1 ]; then
+    echo "   answer the prompt on the display"
+    return
+  fi
+  e2e_ui wait --caption "Informação" --timeout 30000 >"$E2E_DIR/prompt-$1.txt" || e2e_fail "no prompt"
+  shot "prompt-$1"
+  e2e_confirm_start 6
+  # The progress window while the cabinets arrive.
+  sleep 1.5
+  shot "progress-$1"
+}
+
+data=$(e2e_data_folder "$E2E_PORT")
+rm -rf "$data"
+say "Installation run: SetupZQ.exe xctltn 127.0.0.1:$E2E_PORT \"demo\" \"chave\""
+say "Manifest published:"
+sed 's/^/   /' "$site/scripts/zq.dll/stptc"
+e2e_start_setup xctltn "127.0.0.1:$E2E_PORT" demo chave
+answer_prompt install
+e2e_wait_setup 300
+say "Installed into $data:"
+show_versions "$data"
+say "Bytes fetched: $(awk '{s+=$NF} END {print s}' "$E2E_ACCESS_LOG") in $(wc -l <"$E2E_ACCESS_LOG") requests"
+say "The product was started with:"
+e2e_product_starts | sed 's/^/   /'
+
+say "Publishing a newer ZQReports.dll (3.1.0.3) and running an update from the installed folder"
+e2e_versioned_file "$product/ZQReports.dll" "3.1.0.3"
+e2e_publish "$product" "$site"
+: >"$E2E_ACCESS_LOG"
+E2E_EXE="$data/SetupZQ.exe" e2e_start_setup xctkd "127.0.0.1:$E2E_PORT" demo chave
+answer_prompt update
+e2e_wait_setup 300
+say "After the update:"
+show_versions "$data"
+say "Requests of the update run:"
+cut -d' ' -f2- "$E2E_ACCESS_LOG" | sed 's/^/   /'
+say "The product was started with:"
+e2e_product_starts | tail -n 1 | sed 's/^/   /'
+say "Screenshots: $shots"
+ls "$shots" | sed 's/^/   /'

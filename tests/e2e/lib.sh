@@ -1,0 +1,192 @@
+# Shared helpers of the whole-run tests and the demo: a product folder, a
+# published site served by nginx on loopback, SetupZQ.exe under wine64, the
+# UI-automation tool to answer prompts, and checks. Sourced by bash scripts.
+# Every process started here is stopped by its process id at exit.
+set -euo pipefail
+
+E2E_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+E2E_WIN=${E2E_WIN:-$E2E_TOP/build/win64}
+E2E_NATIVE=${E2E_NATIVE:-$E2E_TOP/build/native}
+E2E_SETUPZQ=$E2E_WIN/bin/SetupZQ.exe
+E2E_UIAUTO=$E2E_WIN/tools/uiauto/uiauto.exe
+E2E_PUBLISH=$E2E_NATIVE/tools/publish/zq-publish
+E2E_PREFIX=${WINEPREFIX:-$E2E_WIN/wineprefix}
+source "$E2E_TOP/scripts/wine-env.sh" "$E2E_PREFIX"
+
+e2e_pids=()
+e2e_cleanup() {
+  local p
+  for p in "${e2e_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${e2e_pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  e2e_pids=()
+}
+trap e2e_cleanup EXIT
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+e2e_note() { echo "-- $*"; }
+
+# e2e_begin NAME: a clean work folder for one test.
+e2e_begin() {
+  E2E_NAME=$1
+  E2E_DIR=$E2E_WIN/e2e/$E2E_NAME
+  rm -rf "$E2E_DIR"
+  mkdir -p "$E2E_DIR"
+  export ZQ_DESKZQ_LOG_UNIX=$E2E_DIR/deskzq.log
+  export ZQ_DESKZQ_LOG=$(winepath_w "$ZQ_DESKZQ_LOG_UNIX")
+  export WINEDEBUG=-all
+}
+
+# A Unix path as Wine sees it (Z: maps the Unix root).
+winepath_w() { echo "Z:${1//\//\\}"; }
+
+e2e_free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
+}
+
+# e2e_serve ROOT [PORT] [EXTRA_NGINX_DIRECTIVES]: serves ROOT on 127.0.0.1:PORT.
+# Sets E2E_PORT and E2E_ACCESS_LOG (one line per request:
+# connection-serial request status bytes).
+e2e_serve() {
+  local root=$1 port=${2:-$(e2e_free_port)} extra=${3:-}
+  local conf=$E2E_DIR/nginx
+  mkdir -p "$conf/logs" "$conf/tmp"
+  E2E_PORT=$port
+  E2E_ACCESS_LOG=$conf/logs/access.log
+  cat >"$conf/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $conf/nginx.pid;
+error_log $conf/logs/error.log;
+events { worker_connections 64; }
+http {
+  access_log $E2E_ACCESS_LOG zq;
+  log_format zq '\$connection \$request \$status \$body_bytes_sent';
+  client_body_temp_path $conf/tmp/body;
+  proxy_temp_path $conf/tmp/proxy;
+  fastcgi_temp_path $conf/tmp/fastcgi;
+  uwsgi_temp_path $conf/tmp/uwsgi;
+  scgi_temp_path $conf/tmp/scgi;
+  default_type application/octet-stream;
+  sendfile on;
+  keepalive_timeout 650s;
+  server {
+    listen 127.0.0.1:$port;
+    root $root;
+    $extra
+  }
+}
+CONF
+  nginx -p "$conf" -c "$conf/nginx.conf" &
+  e2e_pids+=($!)
+  for _ in $(seq 50); do
+    python3 -c "import socket; socket.create_connection(('127.0.0.1',$port),0.2).close()" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  e2e_fail "nginx did not start on port $port"
+}
+
+# e2e_versioned_file OUT VERSION: a small PE file (resource-only DLL) whose
+# FileVersion (table 040904E4) is VERSION; VERSION "-" gives no version resource.
+e2e_versioned_file() {
+  local out=$1 version=$2 tmp
+  tmp=$(mktemp -d)
+  if [ "$version" = "-" ]; then
+    printf 'int zq_data = 1;\n' >"$tmp/d.c"
+    x86_64-w64-mingw32-gcc -shared -o "$out" "$tmp/d.c"
+  else
+    cat >"$tmp/v.rc" <<RC
+1 VERSIONINFO
+FILEVERSION 1,0,0,0
+BEGIN
+  BLOCK "StringFileInfo"
+  BEGIN
+    BLOCK "040904E4"
+    BEGIN
+      VALUE "FileVersion", "$version"
+    END
+  END
+  BLOCK "VarFileInfo"
+  BEGIN
+    VALUE "Translation", 0x0409, 1252
+  END
+END
+RC
+    x86_64-w64-mingw32-windres "$tmp/v.rc" -O coff -o "$tmp/v.o"
+    printf 'int zq_data = 1;\n' >"$tmp/d.c"
+    x86_64-w64-mingw32-gcc -shared -o "$out" "$tmp/d.c" "$tmp/v.o"
+  fi
+  rm -rf "$tmp"
+}
+
+# e2e_publish SRC OUT: the vendor's publishing tool.
+e2e_publish() { "$E2E_PUBLISH" "$1" "$2" >/dev/null; }
+
+# e2e_start_setup ARGS...: starts SetupZQ.exe (or $E2E_EXE) under wine; sets E2E_SETUP_PID.
+e2e_start_setup() {
+  local exe=${E2E_EXE:-$E2E_SETUPZQ}
+  $ZQ_WINE "$exe" "$@" >"$E2E_DIR/setup.out" 2>&1 &
+  E2E_SETUP_PID=$!
+  e2e_pids+=($E2E_SETUP_PID)
+}
+
+# e2e_wait_setup [SECONDS]: waits for the run to end; fails unless exit code 0.
+e2e_wait_setup() {
+  local limit=${1:-60} rc=0 i
+  for ((i = 0; i < limit * 10; i++)); do
+    kill -0 "$E2E_SETUP_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$E2E_SETUP_PID" 2>/dev/null && e2e_fail "SetupZQ.exe still running after ${limit}s"
+  wait "$E2E_SETUP_PID" || rc=$?
+  [ "$rc" = 0 ] || e2e_fail "SetupZQ.exe exit code $rc"
+}
+
+# e2e_ui ARGS...: the UI-automation tool (output in UTF-8).
+e2e_ui() { $ZQ_WINE "$E2E_UIAUTO" "$@" 2>/dev/null | tr -d '\r'; }
+
+# e2e_answer CAPTION ID [TIMEOUT_MS]: waits for a window and presses a button.
+e2e_answer() { e2e_ui press --caption "$1" --id "$2" --timeout "${3:-20000}" >/dev/null || e2e_fail "no window '$1'"; }
+
+# e2e_expect_box TEXT_SUBSTRING CAPTION: waits for a message box, checks its
+# text contains TEXT_SUBSTRING, then presses OK.
+e2e_expect_box() {
+  local out
+  out=$(e2e_ui wait --caption "$2" --timeout 20000) || e2e_fail "no box captioned '$2'"
+  grep -qF -- "$1" <<<"$out" || e2e_fail "box '$2' lacks '$1': $out"
+  e2e_ui press --caption "$2" --id 1 --timeout 5000 >/dev/null || e2e_fail "could not press OK on '$2'"
+}
+
+# e2e_requests: the request lines the server saw (one per line).
+e2e_requests() { sleep 0.2; cut -d' ' -f2- "$E2E_ACCESS_LOG" | sed 's/ [0-9]* [0-9]*$//'; }
+
+e2e_assert_eq() { [ "$1" = "$2" ] || e2e_fail "$3: expected [$2], got [$1]"; }
+e2e_assert_same_file() { cmp -s "$1" "$2" || e2e_fail "$1 differs from $2"; }
+
+# The documents folder of the prefix's user, and the data folder for a port.
+E2E_DOCS=$E2E_PREFIX/drive_c/users/$(id -un)/Documents
+e2e_data_folder() {
+  if [ "$1" = 80 ]; then echo "$E2E_DOCS/Arquivos.Zolmar/SisZQ"; else echo "$E2E_DOCS/Arquivos.Zolmar/SisZQ$1"; fi
+}
+
+# The start prompt: a task dialog titled "Informação" on Windows 6.1 (the
+# prefix default); Yes is IDYES (6), No IDNO (7).
+e2e_confirm_start() { e2e_answer "Informação" "${1:-6}"; }
+
+# The command lines the stand-in product recorded, one per start.
+e2e_product_starts() { [ -f "$ZQ_DESKZQ_LOG_UNIX" ] && grep '^cmdline=' "$ZQ_DESKZQ_LOG_UNIX" | sed 's/^cmdline=//' | tr -d '\r' || true; }
+e2e_product_cwds() { [ -f "$ZQ_DESKZQ_LOG_UNIX" ] && grep '^cwd=' "$ZQ_DESKZQ_LOG_UNIX" | sed 's/^cwd=//' | tr -d '\r' || true; }
+
+# The cabinet name of a manifest file: its extension replaced by ".cab".
+e2e_cab_name() {
+  local n=$1 base=${1##*[\\:]}
+  if [[ "$base" == *.* ]]; then echo "${n%.*}.cab"; else echo "$n.cab"; fi
+}
+# The data folder for a port as the program sees it.
+e2e_data_folder_w() {
+  local d="C:\\users\\$(id -un)\\Documents\\Arquivos.Zolmar\\SisZQ"
+  [ "$1" = 80 ] || d+=$1
+  echo "$d\\"
+}
