@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Serves a 100 MB body from nginx on loopback and prints the client's
+# throughput under wine64 against a plain 8 KiB recv loop in the same Wine.
+# Needs the win64 tree built (cmake --build --preset win64).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+exe=$top/build/win64/bench/bin/http_bench_client.exe
+[ -x "$exe" ] || cmake --build --preset win64 --target http_bench_client -j2 >/dev/null
+dir=$(mktemp -d /tmp/zq_http_bench.XXXXXX)
+addr=127.0.0.24
+port=8099
+mkdir -p "$dir/www" "$dir/logs" "$dir/temp"
+head -c 100000000 /dev/zero | tr '\0' 'z' >"$dir/www/body.bin"
+cat >"$dir/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $dir/nginx.pid;
+error_log $dir/logs/error.log;
+events { worker_connections 16; }
+http {
+  access_log off;
+  client_body_temp_path $dir/temp/body;
+  proxy_temp_path $dir/temp/proxy;
+  fastcgi_temp_path $dir/temp/fastcgi;
+  uwsgi_temp_path $dir/temp/uwsgi;
+  scgi_temp_path $dir/temp/scgi;
+  sendfile on;
+  keepalive_timeout 600s;
+  server { listen $addr:$port; root $dir/www; }
+}
+CONF
+/usr/sbin/nginx -p "$dir" -c "$dir/nginx.conf" >"$dir/logs/stdout.log" 2>&1 </dev/null &
+nginx_pid=$!
+cleanup() {
+  kill "$nginx_pid" 2>/dev/null || true
+  wait "$nginx_pid" 2>/dev/null || true
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do (exec 3<>"/dev/tcp/$addr/$port") 2>/dev/null && break; sleep 0.1; done
+
+source "$top/scripts/test-session.sh"
+zq_session_start
+WINEDEBUG=-all "$top/scripts/wine-run" --prefix "$top/build/win64/wineprefix" -- "$exe" "$addr:$port" /body.bin "${ROUNDS:-3}"
