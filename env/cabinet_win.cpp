@@ -20,19 +20,11 @@ constexpr DWORD kRetryPauseMs = 2000;
 // The error code the callback hands back to abort the iteration.
 constexpr DWORD kCallbackAborted = ERROR_OPERATION_ABORTED;
 
-// The callback's context. TargetBuffer holds the folder at the start of an
-// attempt, then the name of each file met in the cabinet.
-struct Extraction {
-  char TargetBuffer[MAX_PATH] = {};
-  std::string folder;
-  std::exception_ptr failure;  // an error of the callback, raised again after the iteration
-};
-
 void CopyText(char (&buffer)[MAX_PATH], const std::string& text) {
   std::memcpy(buffer, text.c_str(), text.size() + 1);  // callers checked the length
 }
 
-UINT OnFileInCabinet(Extraction& x, FILE_IN_CABINET_INFO_A& info) {
+UINT OnFileInCabinet(CabinetExtraction& x, FILE_IN_CABINET_INFO_A& info) {
   const std::string name = info.NameInCabinet ? info.NameInCabinet : "";
   if (!IsSafeRelativeName(name))
     throw Error("Nome de arquivo inválido dentro do arquivo compactado (fora da pasta de instalação): \"" +
@@ -41,13 +33,19 @@ UINT OnFileInCabinet(Extraction& x, FILE_IN_CABINET_INFO_A& info) {
   const std::string target = x.folder + name;
   if (target.size() > kMaxPathText)
     throw Error("Caminho de destino longo demais (mais de 259 caracteres): " + target);
+  // The setup library may write over an existing file without truncating it
+  // (Wine does), which would leave the old file's tail behind: remove it
+  // first. A file that can't be removed is left to the extraction to report.
+  DeleteFileA(target.c_str());
   CopyText(info.FullTargetName, target);
   CopyText(x.TargetBuffer, name);
   return FILEOP_DOIT;
 }
 
+}  // namespace
+
 UINT CALLBACK CabinetFileCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) {
-  Extraction& x = *static_cast<Extraction*>(context);
+  CabinetExtraction& x = *static_cast<CabinetExtraction*>(context);
   // No exception may unwind through the setup library's frames: keep it, and
   // make the library stop with an error.
   try {
@@ -68,12 +66,10 @@ UINT CALLBACK CabinetFileCallback(PVOID context, UINT notification, UINT_PTR par
   return notification == SPFILENOTIFY_FILEINCABINET ? FILEOP_ABORT : kCallbackAborted;
 }
 
-}  // namespace
-
 std::string ExtractCabinet(const std::string& folder, const std::string& cabName) {
   if (folder.size() > kMaxPathText)
     throw Error("Arquivo: " + folder + cabName + " => \r\rCaminho da pasta longo demais (mais de 259 caracteres)");
-  Extraction x;
+  CabinetExtraction x;
   x.folder = folder;
   const std::string cabinet = folder + cabName;
   try {

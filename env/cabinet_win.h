@@ -1,5 +1,8 @@
 #pragma once
 // Unpacks a downloaded cabinet into the installation folder.
+#include <windows.h>
+
+#include <exception>
 #include <string>
 
 namespace zq {
@@ -12,5 +15,16 @@ namespace zq {
 // in the cabinet that could leave the folder are refused; nothing is then
 // written for that file.
 std::string ExtractCabinet(const std::string& folder, const std::string& cabName);
+
+// The file callback's context and the callback itself, open to tests.
+struct CabinetExtraction {
+  // The folder at the start of an attempt, then the name of each file met.
+  char TargetBuffer[MAX_PATH] = {};
+  std::string folder;
+  // An error raised inside the callback: it must not unwind through the setup
+  // library, so it is kept here and raised again after the iteration.
+  std::exception_ptr failure;
+};
+UINT CALLBACK CabinetFileCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR param2);
 
 }  // namespace zq
