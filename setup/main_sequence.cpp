@@ -53,7 +53,7 @@ void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::strin
 
 // Steps from the mode word to the start of the product; raises on failure.
 void RunSequence(const std::vector<std::string>& args, SetupHost& host) {
-  host.CreateWindow();
+  host.CreateSetupWindow();
   const std::optional<bool> mode = InstallModeForWord(ArgumentAt(args, 1));
   if (!mode) return;
   InstallMode = *mode;
@@ -89,7 +89,7 @@ void RunSequence(const std::vector<std::string>& args, SetupHost& host) {
   EvaluateManifest(manifest, TotalBytes, folder, host.Files());
 
   if (!host.ConfirmStart()) return;
-  host.ShowWindow();
+  host.ShowSetupWindow();
   host.PumpMessages();
 
   if (TotalBytes > 0) DownloadAll(host, manifest, folder);

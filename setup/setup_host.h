@@ -28,14 +28,14 @@ class SetupHost {
   virtual void InstallProgressHandler() = 0;
 
   // The setup window (created hidden) and its run state.
-  virtual void CreateWindow() = 0;
+  virtual void CreateSetupWindow() = 0;
   virtual RunState& Window() = 0;
   virtual std::string WindowCaption() = 0;
   virtual void SetWindowCaption(const std::string& text) = 0;
   virtual void SetTitleOpe(const std::string& text) = 0;
   virtual void SetSetupText(const std::string& text) = 0;
   virtual void SetRestText(const std::string& text) = 0;
-  virtual void ShowWindow() = 0;
+  virtual void ShowSetupWindow() = 0;
   virtual void SetBarMax(int32_t max) = 0;
   virtual int32_t BarMax() = 0;
   virtual void SetBarPosition(int32_t position) = 0;

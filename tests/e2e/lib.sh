@@ -8,8 +8,9 @@ E2E_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 E2E_WIN=${E2E_WIN:-$E2E_TOP/build/win64}
 E2E_NATIVE=${E2E_NATIVE:-$E2E_TOP/build/native}
 E2E_SETUPZQ=$E2E_WIN/bin/SetupZQ.exe
-E2E_UIAUTO=$E2E_WIN/tools/uiauto/uiauto.exe
+E2E_UIAUTO=$E2E_WIN/bin/uiauto.exe
 E2E_PUBLISH=$E2E_NATIVE/tools/publish/zq-publish
+E2E_DESKZQ=$E2E_WIN/tools/deskzq/zq_deskzq/DeskZQ.exe
 E2E_PREFIX=${WINEPREFIX:-$E2E_WIN/wineprefix}
 source "$E2E_TOP/scripts/wine-env.sh" "$E2E_PREFIX"
 
@@ -20,7 +21,8 @@ e2e_cleanup() {
   for p in "${e2e_pids[@]}"; do wait "$p" 2>/dev/null || true; done
   e2e_pids=()
 }
-trap e2e_cleanup EXIT
+# Runs after the test session's own cleanup was set (the demo sources both).
+trap 'e2e_cleanup; if declare -F zq_session_stop >/dev/null; then zq_session_stop; fi' EXIT
 
 e2e_fail() {
   echo "FAIL: $*" >&2
@@ -62,8 +64,8 @@ pid $conf/nginx.pid;
 error_log $conf/logs/error.log;
 events { worker_connections 64; }
 http {
-  access_log $E2E_ACCESS_LOG zq;
   log_format zq '\$connection \$request \$status \$body_bytes_sent';
+  access_log $E2E_ACCESS_LOG zq;
   client_body_temp_path $conf/tmp/body;
   proxy_temp_path $conf/tmp/proxy;
   fastcgi_temp_path $conf/tmp/fastcgi;
@@ -145,7 +147,16 @@ e2e_wait_setup() {
 }
 
 # e2e_ui ARGS...: the UI-automation tool (output in UTF-8).
-e2e_ui() { $ZQ_WINE "$E2E_UIAUTO" "$@" 2>/dev/null | tr -d '\r'; }
+# Non-ASCII arguments go as %XX escapes: Wine passes them on only as well as
+# the Unix locale allows.
+e2e_ui() {
+  local a args=()
+  for a in "$@"; do
+    args+=("$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=" -_.,:()[]#/"))' "$a")")
+  done
+  $ZQ_WINE "$E2E_UIAUTO" "${args[@]}" 2>/dev/null | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
 
 # e2e_answer CAPTION ID [TIMEOUT_MS]: waits for a window and presses a button.
 e2e_answer() { e2e_ui press --caption "$1" --id "$2" --timeout "${3:-20000}" >/dev/null || e2e_fail "no window '$1'"; }

@@ -59,14 +59,14 @@ class FakeHost : public SetupHost {
     return response;
   }
   void InstallProgressHandler() override { log.push_back("progress handler"); }
-  void CreateWindow() override { log.push_back("window"); }
+  void CreateSetupWindow() override { log.push_back("window"); }
   RunState& Window() override { return state; }
   std::string WindowCaption() override { return caption; }
   void SetWindowCaption(const std::string& t) override { caption = t; }
   void SetTitleOpe(const std::string& t) override { log.push_back("title " + t); }
   void SetSetupText(const std::string& t) override { log.push_back("laSetup " + t); }
   void SetRestText(const std::string& t) override { log.push_back("laRest " + t); }
-  void ShowWindow() override { log.push_back("show"); }
+  void ShowSetupWindow() override { log.push_back("show"); }
   void SetBarMax(int32_t m) override { barMax = m; }
   int32_t BarMax() override { return barMax; }
   void SetBarPosition(int32_t p) override { barPos = p; }
