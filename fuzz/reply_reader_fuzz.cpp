@@ -9,8 +9,11 @@
 // beyond the control bytes deliver as much as asked. The rest is the data
 // the server sends.
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -162,6 +165,36 @@ bool SplitInvariant(std::string_view data) {
   return true;
 }
 
+// The reader sizes the response to an announced length up front; lengths
+// between 1 MiB and the 500 MiB cap only make runs slow (the cap itself is
+// fuzzed: a larger value is refused before anything is allocated). Any digit
+// run or frame length field that could announce one skips the input.
+bool AnnouncesLargeBody(std::string_view data) {
+  constexpr uint64_t kSlow = 1u << 20;
+  const auto large = [](uint64_t v) { return v > kSlow && v <= 524288000u; };
+  for (size_t i = 0; i < data.size();) {
+    if (!std::isxdigit(static_cast<unsigned char>(data[i]))) {
+      ++i;
+      continue;
+    }
+    uint64_t dec = 0, hex = 0;
+    for (; i < data.size() && std::isxdigit(static_cast<unsigned char>(data[i])); ++i) {
+      const auto c = static_cast<unsigned char>(data[i]);
+      const uint64_t d = std::isdigit(c) ? c - '0' : (std::tolower(c) - 'a' + 10u);
+      hex = std::min<uint64_t>(hex * 16 + d, 1ull << 40);
+      dec = std::isdigit(c) && dec < (1ull << 40) ? dec * 10 + d : 1ull << 40;
+    }
+    if (large(dec) || large(hex)) return true;
+  }
+  for (size_t i = 0; i + 8 <= data.size(); ++i) {
+    if (!IsMarkerAt(data, i)) continue;
+    uint32_t v = 0;
+    for (size_t k = 0; k < 4; ++k) v |= static_cast<uint32_t>(static_cast<uint8_t>(data[i + 4 + k])) << (8 * k);
+    if (large(v)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
@@ -172,6 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string_view controls = input.substr(1, ncontrols);
   const std::string_view data = input.substr(1 + ncontrols);
   const bool keep_open = (options & 0x40) != 0;
+  if (AnnouncesLargeBody(data)) return 0;
   const std::string host = (options & 0x80) ? std::string(zq::kDefaultHost) : std::string("127.0.0.1");
 
   const Outcome split = Receive(data, controls, keep_open, host);
@@ -179,9 +213,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   // The same reply in whole blocks must give the same body or the same error.
   if (!ScriptedFaults(controls) && SplitInvariant(data)) {
     const Outcome whole = Receive(data, std::string_view(), keep_open, host);
+    if (std::getenv("ZQ_FUZZ_VERBOSE")) {  // for reading a finding
+      for (const Outcome* o : {&split, &whole})
+        std::fprintf(stderr, "%s ok=%d close=%d body=%zu message=%s\n", o == &split ? "split" : "whole", o->ok,
+                     o->must_close, o->body.size(), o->message.c_str());
+    }
     FUZZ_CHECK(split.ok == whole.ok, "success depends on how the reply is cut into blocks");
     FUZZ_CHECK(split.body == whole.body, "the body depends on how the reply is cut into blocks");
-    FUZZ_CHECK(split.message == whole.message, "the error depends on how the reply is cut into blocks");
+    // The default host's diagnostic text quotes the buffer, which holds what
+    // had arrived: only the words before the quote must agree.
+    const auto words = [](const std::string& m) { return m.substr(0, m.find("BufferRec.xbuffer:")); };
+    FUZZ_CHECK(words(split.message) == words(whole.message), "the error depends on how the reply is cut into blocks");
   }
   return 0;
 }
