@@ -4,11 +4,15 @@
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZQ_PREFIX_DIR=${ZQ_PREFIX_DIR:-$top/build/win64/wineprefix}
 zq_session_pids=()
+zq_session_prefixes=()
 zq_session_stop() {
   local p
-  # Ends the wine processes of our prefix (services, explorer) first: they
+  # Ends the wine processes of our prefixes (services, explorer) first: they
   # would otherwise outlive the server they belong to.
-  [ -z "${ZQ_WINESERVER:-}" ] || "$ZQ_WINESERVER" -k >/dev/null 2>&1 || true
+  for p in "${zq_session_prefixes[@]}"; do
+    WINEPREFIX=$p "$ZQ_WINESERVER" -k >/dev/null 2>&1 || true
+  done
+  zq_session_prefixes=()
   for p in "${zq_session_pids[@]}"; do
     kill "$p" 2>/dev/null || true
   done
@@ -29,10 +33,19 @@ zq_session_start() {
     export DISPLAY=:$n
   fi
   export ZQ_DISPLAY=$DISPLAY
-  source "$top/scripts/wine-env.sh" "$ZQ_PREFIX_DIR"
+  # The prefix of the Windows tests, and the one of the whole runs (whose
+  # windows must not meet those of the other tests on one desktop).
+  zq_session_prefix "$top/build/win64/wineprefix-e2e"
+  zq_session_prefix "$ZQ_PREFIX_DIR"
+}
+
+# Creates a prefix if needed and keeps one wineserver running for it.
+zq_session_prefix() {
+  source "$top/scripts/wine-env.sh" "$1"
   zq_ensure_prefix
   "$ZQ_WINESERVER" -f -p >/dev/null 2>&1 </dev/null &
   zq_session_pids+=($!)
+  zq_session_prefixes+=("$WINEPREFIX")
   # Start wine's own background processes (services, the desktop) now, with
   # no inherited output: started by a test they would hold CTest's pipes open.
   $ZQ_WINE wineboot >/dev/null 2>&1 </dev/null || true

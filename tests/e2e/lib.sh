@@ -11,7 +11,7 @@ E2E_SETUPZQ=$E2E_WIN/bin/SetupZQ.exe
 E2E_UIAUTO=$E2E_WIN/bin/uiauto.exe
 E2E_PUBLISH=$E2E_NATIVE/tools/publish/zq-publish
 E2E_DESKZQ=$E2E_WIN/tools/deskzq/zq_deskzq/DeskZQ.exe
-E2E_PREFIX=${WINEPREFIX:-$E2E_WIN/wineprefix}
+E2E_PREFIX=${ZQ_E2E_PREFIX:-$E2E_WIN/wineprefix-e2e}
 source "$E2E_TOP/scripts/wine-env.sh" "$E2E_PREFIX"
 
 e2e_pids=()
@@ -184,7 +184,7 @@ e2e_data_folder() {
 
 # The start prompt: a task dialog titled "Informação" on Windows 6.1 (the
 # prefix default); Yes is IDYES (6), No IDNO (7).
-e2e_confirm_start() { e2e_answer "Informação" "${1:-6}"; }
+e2e_confirm_start() { e2e_answer "Informação" "${1:-6}" "${2:-20000}"; }
 
 # The command lines the stand-in product recorded, one per start.
 e2e_product_starts() { [ -f "$ZQ_DESKZQ_LOG_UNIX" ] && grep '^cmdline=' "$ZQ_DESKZQ_LOG_UNIX" | sed 's/^cmdline=//' | tr -d '\r' || true; }
@@ -200,4 +200,47 @@ e2e_data_folder_w() {
   local d="C:\\users\\$(id -un)\\Documents\\Arquivos.Zolmar\\SisZQ"
   [ "$1" = 80 ] || d+=$1
   echo "$d\\"
+}
+
+E2E_DESKZQ_V2=$E2E_WIN/tools/deskzq/e2e_deskzq_v2/DeskZQ.exe
+
+# e2e_start_product UNIX_PATH: starts a stand-in product that stays alive;
+# sets E2E_PRODUCT_PID (the wine process that runs it).
+e2e_start_product() {
+  $ZQ_WINE "$1" running >/dev/null 2>&1 &
+  E2E_PRODUCT_PID=$!
+  e2e_pids+=($E2E_PRODUCT_PID)
+  local i
+  for ((i = 0; i < 100; i++)); do
+    [ -f "$ZQ_DESKZQ_LOG_UNIX" ] && grep -q 'running' "$ZQ_DESKZQ_LOG_UNIX" && return 0
+    sleep 0.1
+  done
+  e2e_fail "the stand-in product did not start"
+}
+
+# e2e_gone PID SECONDS: true once the process has ended.
+e2e_gone() {
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# A site of its own for one test: e2e_site NAME=VERSION... (VERSION "-" for
+# none; DeskZQ.exe gets the stand-in of that version: 1.0.0.1 or 1.0.0.2).
+e2e_product() {
+  local dir=$1 spec name version
+  shift
+  mkdir -p "$dir"
+  for spec in "$@"; do
+    name=${spec%%=*}
+    version=${spec#*=}
+    case $name in
+      DeskZQ.exe) if [ "$version" = 1.0.0.2 ]; then cp "$E2E_DESKZQ_V2" "$dir/$name"; else cp "$E2E_DESKZQ" "$dir/$name"; fi ;;
+      *.dll|*.exe) e2e_versioned_file "$dir/$name" "$version" ;;
+      *) printf '%s\r\n' "$version" >"$dir/$name" ;;
+    esac
+  done
 }
