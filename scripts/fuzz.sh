@@ -23,14 +23,14 @@ for arg in "$@"; do
   esac
 done
 seconds=${FUZZ_SECONDS:-$seconds_default}
-[ ${#names[@]} -gt 0 ] || names=(str_to_int command_line cab_name address manifest chunked reply_reader)
+[ ${#names[@]} -gt 0 ] || names=(str_to_int command_line cab_name safe_name address manifest chunked reply_reader)
 
 # Longest input per target: enough to pass every length limit of the parser
 # (999-character parts, the 8192-byte receive buffer) with room to spare.
 max_len() {
   case "$1" in
     str_to_int) echo 64 ;;
-    cab_name) echo 512 ;;
+    cab_name|safe_name) echo 512 ;;
     command_line) echo 1024 ;;
     address) echo 2400 ;;
     manifest|chunked) echo 4096 ;;
