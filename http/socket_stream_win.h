@@ -1,6 +1,6 @@
 #pragma once
-// TWinSocketStream: the blocking stream over a connected socket, made of
-// overlapped reads and writes completed through an event.
+// TWinSocketStream: the blocking stream over a connected socket: reads and
+// writes with a timeout, waiting in 200 ms slices.
 #include <winsock2.h>
 
 #include "http/socket_stream.h"
@@ -19,16 +19,7 @@ class WinSocketStream : public SocketStream {
   int32_t Write(const void* buffer, int32_t count) override;
 
  private:
-  // Cancels the transfer in flight and waits for its completion, so that
-  // neither its buffer nor the event is touched afterwards. Returns the
-  // bytes it moved before the cancel took hold.
-  DWORD CancelAndAwait();
-  void Start();
-
   SOCKET socket_;
-  WSAEVENT event_;
-  WSAOVERLAPPED overlapped_{};
-  bool pending_ = false;
 };
 
 }  // namespace zq

@@ -6,11 +6,15 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 exe=$top/build/win64/bench/bin/http_bench_client.exe
 [ -x "$exe" ] || cmake --build --preset win64 --target http_bench_client -j2 >/dev/null
+# The session's own exit trap is replaced by cleanup below, which calls it.
+source "$top/scripts/test-session.sh"
 dir=$(mktemp -d /tmp/zq_http_bench.XXXXXX)
+chmod 755 "$dir"  # nginx workers read the body as an unprivileged user
 addr=127.0.0.24
 port=8099
 mkdir -p "$dir/www" "$dir/logs" "$dir/temp"
 head -c 100000000 /dev/zero | tr '\0' 'z' >"$dir/www/body.bin"
+chmod -R a+rX "$dir/www"
 cat >"$dir/nginx.conf" <<CONF
 daemon off;
 worker_processes 1;
@@ -35,10 +39,9 @@ cleanup() {
   kill "$nginx_pid" 2>/dev/null || true
   wait "$nginx_pid" 2>/dev/null || true
   rm -rf "$dir"
+  zq_session_stop
 }
 trap cleanup EXIT
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/$addr/$port") 2>/dev/null && break; sleep 0.1; done
-
-source "$top/scripts/test-session.sh"
 zq_session_start
 WINEDEBUG=-all "$top/scripts/wine-run" --prefix "$top/build/win64/wineprefix" -- "$exe" "$addr:$port" /body.bin "${ROUNDS:-3}"

@@ -114,7 +114,10 @@ class ErrorBoxWatcher {
   ErrorBoxWatcher() {
     thread_ = std::thread([this] {
       while (!stop_) {
-        if (HWND box = FindWindowA(nullptr, "Erro")) {
+        HWND box = FindWindowA(nullptr, "Erro");
+        DWORD owner = 0;
+        if (box) GetWindowThreadProcessId(box, &owner);
+        if (box && owner == GetCurrentProcessId()) {  // other test programs share the desktop
           // The box's static text, once the box has filled it in.
           char text[512] = {};
           for (int i = 0; i < 40 && !GetDlgItemTextA(box, 0xFFFF, text, sizeof text); ++i)
