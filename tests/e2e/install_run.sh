@@ -38,5 +38,6 @@ e2e_assert_eq "$(e2e_requests)" "$expected_requests" "requests"
 e2e_assert_eq "$(cut -d' ' -f1 "$E2E_ACCESS_LOG" | sort -u | wc -l)" 1 "connections"
 
 dir_w=$(e2e_data_folder_w "$E2E_PORT")
+e2e_wait_starts 1
 e2e_assert_eq "$(e2e_product_starts)" "${dir_w}DeskZQ.exe xctpt \" user \" \"key\" SETUP ZQ" "product command line"
 e2e_note "installation run passed"

@@ -159,15 +159,24 @@ e2e_ui() {
 }
 
 # e2e_answer CAPTION ID [TIMEOUT_MS]: waits for a window and presses a button.
-e2e_answer() { e2e_ui press --caption "$1" --id "$2" --timeout "${3:-20000}" >/dev/null || e2e_fail "no window '$1'"; }
+# A window just found may not have its buttons yet: pressing is retried.
+e2e_press() {
+  local i
+  for i in 1 2 3 4 5 6; do
+    e2e_ui press "$@" >/dev/null && return 0
+    sleep 0.3
+  done
+  return 1
+}
+e2e_answer() { e2e_press --caption "$1" --id "$2" --timeout "${3:-20000}" || e2e_fail "no window '$1'"; }
 
 # e2e_expect_box TEXT_SUBSTRING CAPTION: waits for a message box, checks its
 # text contains TEXT_SUBSTRING, then presses OK.
 e2e_expect_box() {
   local out
-  out=$(e2e_ui wait --caption "$2" --timeout 20000) || e2e_fail "no box captioned '$2'"
+  out=$(e2e_ui wait --caption "$2" --class "#32770" --timeout 20000) || e2e_fail "no box captioned '$2'"
   grep -qF -- "$1" <<<"$out" || e2e_fail "box '$2' lacks '$1': $out"
-  e2e_ui press --caption "$2" --id 1 --timeout 5000 >/dev/null || e2e_fail "could not press OK on '$2'"
+  e2e_press --caption "$2" --class "#32770" --id 1 --timeout 5000 || e2e_fail "could not press OK on '$2'"
 }
 
 # e2e_requests: the request lines the server saw (one per line).
@@ -185,6 +194,17 @@ e2e_data_folder() {
 # The start prompt: a task dialog titled "Informação" on Windows 6.1 (the
 # prefix default); Yes is IDYES (6), No IDNO (7).
 e2e_confirm_start() { e2e_answer "Informação" "${1:-6}" "${2:-20000}"; }
+
+# e2e_wait_starts N: waits (up to 10 s) until the product recorded N starts;
+# a program started by WinExec records itself after the setup has ended.
+e2e_wait_starts() {
+  local i
+  for ((i = 0; i < 100; i++)); do
+    [ "$(e2e_product_starts | wc -l)" -ge "$1" ] && return 0
+    sleep 0.1
+  done
+  e2e_fail "the product recorded $(e2e_product_starts | wc -l) starts, not $1"
+}
 
 # The command lines the stand-in product recorded, one per start.
 e2e_product_starts() { [ -f "$ZQ_DESKZQ_LOG_UNIX" ] && grep '^cmdline=' "$ZQ_DESKZQ_LOG_UNIX" | sed 's/^cmdline=//' | tr -d '\r' || true; }

@@ -34,6 +34,7 @@ for n in b.cab c.cab leiame.cab DeskZQ.cab; do expected+=$'\n'"GET http://127.0.
 e2e_assert_eq "$(e2e_requests)" "$expected" "requests"
 
 app_w=$(winepath_w "$app")
+e2e_wait_starts 2
 e2e_assert_eq "$(e2e_product_starts | tail -n 1)" "$app_w\\DeskZQ.exe NEW \"SET\" \"UP\" SETUP ZQ" "product command line"
 e2e_assert_eq "$(e2e_product_cwds | tail -n 1)" "$app_w" "product's folder"
 e2e_note "update run passed"
