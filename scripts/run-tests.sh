@@ -22,6 +22,8 @@ echo "== native unit tests (sanitizers on)"
 ctest --test-dir build/native-asan -j "$jobs" --output-on-failure || status=1
 echo "== native tree (unit tests, tools, fuzz smoke runs)"
 ctest --test-dir build/native -j "$jobs" --output-on-failure || status=1
-echo "== Windows tests under wine64"
+echo "== fuzz targets, short bounded runs (libFuzzer)"
+scripts/fuzz.sh --smoke || status=1
+echo "== Windows tests and whole runs under wine64"
 ctest --test-dir build/win64 -j "$jobs" --output-on-failure || status=1
 exit $status
