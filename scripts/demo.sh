@@ -17,7 +17,7 @@ done
 interactive=${ZQ_DEMO_INTERACTIVE:-0}
 [ "$interactive" = 1 ] && [ -z "${DISPLAY:-}" ] && { echo "ZQ_DEMO_INTERACTIVE=1 needs a display" >&2; exit 2; }
 source scripts/test-session.sh
-zq_session_start
+zq_session_start "$top/build/win64/wineprefix-e2e"
 source tests/e2e/lib.sh
 e2e_begin demo
 shots=$E2E_DIR/screenshots
@@ -40,7 +40,7 @@ printf 'Leia-me do DeskZQ\r\n' >"$product/leiame"
 site=$E2E_DIR/site
 e2e_publish "$product" "$site"
 # A gentle rate limit so that a person can watch the bar move.
-e2e_serve "$site" "" "limit_rate ${ZQ_DEMO_RATE:-12m};"
+e2e_serve "$site" "" "limit_rate ${ZQ_DEMO_RATE:-8m};"
 
 show_versions() {  # folder
   local f
@@ -62,8 +62,10 @@ answer_prompt() {
   shot "prompt-$1"
   e2e_confirm_start 6
   # The progress window while the cabinets arrive.
-  sleep 1.5
-  shot "progress-$1"
+  if e2e_ui wait --caption "$2" --class TfmSetupZQ --timeout 10000 >/dev/null; then
+    sleep 1
+    shot "progress-$1"
+  fi
 }
 
 data=$(e2e_data_folder "$E2E_PORT")
@@ -72,7 +74,7 @@ say "Installation run: SetupZQ.exe xctltn 127.0.0.1:$E2E_PORT \"demo\" \"chave\"
 say "Manifest published:"
 sed 's/^/   /' "$site/scripts/zq.dll/stptc"
 e2e_start_setup xctltn "127.0.0.1:$E2E_PORT" demo chave
-answer_prompt install
+answer_prompt install "Instalação do Sistema"
 e2e_wait_setup 300
 say "Installed into $data:"
 show_versions "$data"
@@ -85,7 +87,7 @@ e2e_versioned_file "$product/ZQReports.dll" "3.1.0.3"
 e2e_publish "$product" "$site"
 : >"$E2E_ACCESS_LOG"
 E2E_EXE="$data/SetupZQ.exe" e2e_start_setup xctkd "127.0.0.1:$E2E_PORT" demo chave
-answer_prompt update
+answer_prompt update "Atualização do Sistema"
 e2e_wait_setup 300
 say "After the update:"
 show_versions "$data"

@@ -23,6 +23,7 @@ zq_session_stop() {
 }
 trap zq_session_stop EXIT
 
+# zq_session_start [PREFIX...]
 zq_session_start() {
   if [ -z "${DISPLAY:-}" ]; then
     local n=90
@@ -33,10 +34,11 @@ zq_session_start() {
     export DISPLAY=:$n
   fi
   export ZQ_DISPLAY=$DISPLAY
-  # The prefix of the Windows tests, and the one of the whole runs (whose
-  # windows must not meet those of the other tests on one desktop).
-  zq_session_prefix "$top/build/win64/wineprefix-e2e"
-  zq_session_prefix "$ZQ_PREFIX_DIR"
+  # By default the prefix of the Windows tests, and the one of the whole runs
+  # (whose windows must not meet those of the other tests on one desktop).
+  local p
+  if [ $# -eq 0 ]; then set -- "$top/build/win64/wineprefix-e2e" "$ZQ_PREFIX_DIR"; fi
+  for p in "$@"; do zq_session_prefix "$p"; done
 }
 
 # Creates a prefix if needed and keeps one wineserver running for it.
