@@ -9,3 +9,9 @@ foreach(script IN LISTS e2e_scripts)
   set_tests_properties(e2e.${name} PROPERTIES LABELS e2e TIMEOUT 240 RESOURCE_LOCK e2e_desktop
     ENVIRONMENT "E2E_WIN=${CMAKE_BINARY_DIR};E2E_NATIVE=${CMAKE_SOURCE_DIR}/build/native")
 endforeach()
+
+# The shipped i686 program, built by the win32 tree, checked as a file: its
+# format, its manifest and its version resource.
+add_test(NAME shipped.win32_program
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/shipped_program.sh ${CMAKE_SOURCE_DIR}/build/win32/bin/SetupZQ.exe)
+set_tests_properties(shipped.win32_program PROPERTIES LABELS win32)
