@@ -70,6 +70,7 @@ class ScriptedStream : public zq::SocketStream {
   int32_t Write(const void*, int32_t) override { std::abort(); }
 
   bool Closed() const { return closed_; }
+  size_t Delivered() const { return delivered_; }
 
  private:
   int32_t Close() {
@@ -94,6 +95,7 @@ struct Outcome {
   std::string body;     // the response on success
   std::string message;  // the error text on failure
   bool must_close = false;
+  size_t delivered = 0;  // bytes the server had handed over
 };
 
 struct Progress {
@@ -128,6 +130,7 @@ Outcome Receive(std::string_view data, std::string_view controls, bool keep_open
     out.message = e.what();
   }
   FUZZ_CHECK(stream.Timeout == kSocketTimeout, "the stream's timeout was not restored");
+  out.delivered = stream.Delivered();
   return out;
 }
 
@@ -209,6 +212,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string host = (options & 0x80) ? std::string(zq::kDefaultHost) : std::string("127.0.0.1");
 
   const Outcome split = Receive(data, controls, keep_open, host);
+
+  // A connection reported reusable must not have swallowed bytes of what
+  // comes next: without the last byte handed over, the same reply cannot
+  // have been read whole.
+  if (split.ok && !split.must_close && split.delivered > 0) {
+    const Outcome shorter = Receive(data.substr(0, split.delivered - 1), controls, true, host);
+    FUZZ_CHECK(!(shorter.ok && shorter.body == split.body), "a reusable connection lost bytes behind the reply");
+  }
 
   // The same reply in whole blocks must give the same body or the same error.
   if (!ScriptedFaults(controls) && SplitInvariant(data)) {
