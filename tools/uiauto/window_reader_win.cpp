@@ -6,12 +6,24 @@ namespace zq::uiauto {
 
 namespace {
 
+// A window that does not answer within this time reads as having no text, so
+// that a reader never hangs on a busy or blocked thread.
+constexpr UINT kAnswerTimeoutMs = 1000;
+
+LRESULT Ask(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(hwnd, msg, wparam, lparam, SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerTimeoutMs, &result)) {
+    return 0;
+  }
+  return static_cast<LRESULT>(result);
+}
+
 std::wstring WindowTextW(HWND hwnd) {
   // WM_GETTEXT reads other processes' controls as well.
-  const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  const LRESULT length = Ask(hwnd, WM_GETTEXTLENGTH, 0, 0);
   if (length <= 0) return {};
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got = SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT got = Ask(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(got > 0 ? got : 0));
   return text;
 }
