@@ -251,12 +251,12 @@ e2e_gone() {
 # A site of its own for one test: e2e_site NAME=VERSION... (VERSION "-" for
 # none; DeskZQ.exe gets the stand-in of that version: 1.0.0.1 or 1.0.0.2).
 e2e_product() {
-  local dir=$1 spec name version
+  local dir=$1 entry name version
   shift
   mkdir -p "$dir"
-  for spec in "$@"; do
-    name=${spec%%=*}
-    version=${spec#*=}
+  for entry in "$@"; do
+    name=${entry%%=*}
+    version=${entry#*=}
     case $name in
       DeskZQ.exe) if [ "$version" = 1.0.0.2 ]; then cp "$E2E_DESKZQ_V2" "$dir/$name"; else cp "$E2E_DESKZQ" "$dir/$name"; fi ;;
       *.dll|*.exe) e2e_versioned_file "$dir/$name" "$version" ;;
