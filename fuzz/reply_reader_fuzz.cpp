@@ -168,6 +168,61 @@ bool SplitInvariant(std::string_view data) {
   return true;
 }
 
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+struct Expected {
+  bool ok;
+  std::string text;  // the body, or the error text
+};
+
+// The replies whose result is plain to see: a 200 reply with a decimal
+// Content-Length and exactly that many body bytes, or a frame of exactly its
+// length. Read from a server that keeps the connection open, each must end
+// without one read too many, with the connection reusable.
+std::optional<Expected> PlainReply(std::string_view data) {
+  if (data.size() >= 8 && IsMarkerAt(data, 0)) {
+    uint32_t len = 0;
+    for (size_t k = 0; k < 4; ++k) len |= static_cast<uint32_t>(static_cast<uint8_t>(data[4 + k])) << (8 * k);
+    if (len != data.size() - 8) return std::nullopt;
+    const std::string payload(data.substr(8));
+    if (data.substr(0, 4) == std::string_view("\x50\x0C\xBA\x40", 4)) return Expected{true, payload};
+    return Expected{false, payload.substr(0, payload.find('\0'))};
+  }
+  if (data.substr(0, 13) != "HTTP/1.1 200 ") return std::nullopt;
+  const size_t end = data.find("\r\n\r\n");
+  if (end == std::string_view::npos || end + 4 > zq::kBufferSize) return std::nullopt;
+  const std::string_view head = data.substr(0, end);
+  if (Contains(head, std::string_view("\0", 1)) || Contains(head, "HTTP/1.1 500") || Contains(head, "HTTP/1.0 500"))
+    return std::nullopt;
+  for (size_t i = head.find("\r\n\r\n"); i != std::string_view::npos; i = data.find("\r\n\r\n", i + 1)) {
+    if (i >= zq::kBufferSize) break;
+    if (IsMarkerAt(data, i + 4)) return std::nullopt;
+  }
+  std::optional<std::string> length;
+  for (size_t at = head.find("\r\n"); at != std::string_view::npos;) {
+    at += 2;
+    const size_t next = std::min(head.find("\r\n", at), head.size());
+    const std::string_view line = head.substr(at, next - at);
+    const size_t colon = line.find(':');
+    const std::string name = Lower(line.substr(0, colon == std::string_view::npos ? 0 : colon));
+    if (name == "transfer-encoding") return std::nullopt;
+    if (name == "content-length" && !length) length = std::string(line.substr(colon + 1));
+    at = next == head.size() ? std::string_view::npos : next;
+  }
+  if (!length) return std::nullopt;
+  const size_t first = length->find_first_not_of(' ');
+  const size_t last = length->find_last_not_of(' ');
+  if (first == std::string::npos) return std::nullopt;
+  const std::string digits = length->substr(first, last - first + 1);
+  if (digits.size() > 7 || digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  if (std::stoul(digits) != data.size() - end - 4) return std::nullopt;
+  return Expected{true, std::string(data.substr(end + 4))};
+}
+
 // The reader sizes the response to an announced length up front; lengths
 // between 1 MiB and the 500 MiB cap only make runs slow (the cap itself is
 // fuzzed: a larger value is refused before anything is allocated). Any digit
@@ -212,6 +267,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string host = (options & 0x80) ? std::string(zq::kDefaultHost) : std::string("127.0.0.1");
 
   const Outcome split = Receive(data, controls, keep_open, host);
+
+  if (!ScriptedFaults(controls)) {
+    if (const std::optional<Expected> plain = PlainReply(data)) {
+      const Outcome kept = keep_open ? split : Receive(data, controls, true, host);
+      FUZZ_CHECK(kept.ok == plain->ok, "a plain reply was not read as it stands");
+      FUZZ_CHECK((kept.ok ? kept.body : kept.message) == plain->text, "a plain reply gave other bytes");
+      if (kept.ok) FUZZ_CHECK(!kept.must_close, "a plain reply left the connection unusable");
+    }
+  }
 
   // A connection reported reusable must not have swallowed bytes of what
   // comes next: without the last byte handed over, the same reply cannot
