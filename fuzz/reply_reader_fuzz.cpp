@@ -196,9 +196,12 @@ std::optional<Expected> PlainReply(std::string_view data) {
   const size_t end = data.find("\r\n\r\n");
   if (end == std::string_view::npos || end + 4 > zq::kBufferSize) return std::nullopt;
   const std::string_view head = data.substr(0, end);
-  if (Contains(head, std::string_view("\0", 1)) || Contains(head, "HTTP/1.1 500") || Contains(head, "HTTP/1.0 500"))
+  // The status is looked for anywhere in the first block, body included.
+  const std::string_view first_block = data.substr(0, zq::kBufferSize);
+  if (Contains(head, std::string_view("\0", 1)) || Contains(first_block, "HTTP/1.1 500") ||
+      Contains(first_block, "HTTP/1.0 500"))
     return std::nullopt;
-  for (size_t i = head.find("\r\n\r\n"); i != std::string_view::npos; i = data.find("\r\n\r\n", i + 1)) {
+  for (size_t i = end; i != std::string_view::npos; i = data.find("\r\n\r\n", i + 1)) {
     if (i >= zq::kBufferSize) break;
     if (IsMarkerAt(data, i + 4)) return std::nullopt;
   }
