@@ -8,11 +8,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=${ZQ_JOBS:-2}
 
-scripts/install-deps.sh
-for preset in native win32 win64; do
-  cmake --preset $preset >/dev/null
-  cmake --build --preset $preset -j "$jobs" >/dev/null
-done
+scripts/build-trees.sh >/dev/null
 
 interactive=${ZQ_DEMO_INTERACTIVE:-0}
 [ "$interactive" = 1 ] && [ -z "${DISPLAY:-}" ] && { echo "ZQ_DEMO_INTERACTIVE=1 needs a display" >&2; exit 2; }

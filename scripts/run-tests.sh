@@ -6,11 +6,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=${ZQ_JOBS:-2}
 
-scripts/install-deps.sh
-for preset in native win32 win64; do
-  cmake --preset $preset >/dev/null
-  cmake --build --preset $preset -j "$jobs"
-done
+scripts/build-trees.sh
 cmake -S . -B build/native-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZQ_SANITIZE=ON >/dev/null
 cmake --build build/native-asan -j "$jobs"
 
