@@ -6,7 +6,6 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-jobs=${ZQ_JOBS:-2}
 
 scripts/build-trees.sh >/dev/null
 
