@@ -121,9 +121,9 @@ TEST(SetupWindow, TextsInBothModesAndTheLabelsGrowWithTheirText) {
                {false, L"Atualização do Sistema", L"Instalando Versão Nova"}};
   for (const Case& c : cases) {
     SetMode(*window, c.install);
-    EXPECT_EQ(Utf8ToWide(uiauto::ReadTree(window->Handle())[0].text), c.caption);
-    EXPECT_EQ(Utf8ToWide(ReadTree(window->Handle())[0].text), c.caption);
-    const WindowInfo* title = ById(ReadTree(window->Handle()), kIdLaTitleOpe);
+    const std::vector<WindowInfo> tree = ReadTree(window->Handle());
+    EXPECT_EQ(Utf8ToWide(tree[0].text), c.caption);
+    const WindowInfo* title = ById(tree, kIdLaTitleOpe);
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(Utf8ToWide(title->text), c.title);
   }
