@@ -39,6 +39,7 @@ UINT OnFileInCabinet(CabinetExtraction& x, FILE_IN_CABINET_INFO_A& info) {
   DeleteFileA(target.c_str());
   CopyText(info.FullTargetName, target);
   CopyText(x.TargetBuffer, name);
+  x.written.push_back(target);
   return FILEOP_DOIT;
 }
 
@@ -83,6 +84,11 @@ std::string ExtractCabinet(const std::string& folder, const std::string& cabName
       Sleep(kRetryPauseMs);
     }
   } catch (const std::exception& e) {
+    // A cabinet that could not be extracted whole leaves no file of its own
+    // behind: what a broken cabinet or a full disk wrote is no file to keep
+    // (Wine reports a file cut short as extracted, so none is trusted). A
+    // file held open by another program can't be removed and stays as it was.
+    for (const std::string& path : x.written) DeleteFileA(path.c_str());
     throw Error("Arquivo: " + cabinet + " => " + x.TargetBuffer + "\r\r" + e.what());
   }
   return folder + x.TargetBuffer;

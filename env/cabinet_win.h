@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace zq {
 
@@ -13,7 +14,8 @@ namespace zq {
 // pause. Every error comes out as "Arquivo: <folder><cabName> => <target>
 // \r\r<message>". A folder or target path beyond 259 characters and a name
 // in the cabinet that could leave the folder are refused; nothing is then
-// written for that file.
+// written for that file. When the extraction fails, the files it wrote are
+// removed, so that no broken file takes the place of the old one.
 std::string ExtractCabinet(const std::string& folder, const std::string& cabName);
 
 // The file callback's context and the callback itself, open to tests.
@@ -21,6 +23,8 @@ struct CabinetExtraction {
   // The folder at the start of an attempt, then the name of each file met.
   char TargetBuffer[MAX_PATH] = {};
   std::string folder;
+  // Every target the library was told to write, in every attempt.
+  std::vector<std::string> written;
   // An error raised inside the callback: it must not unwind through the setup
   // library, so it is kept here and raised again after the iteration.
   std::exception_ptr failure;

@@ -74,6 +74,37 @@ SEEDS = {
 }
 
 
+def cab_checksum(data, seed):
+    s = seed
+    n = len(data) // 4
+    for i in range(n):
+        s ^= struct.unpack_from('<I', data, 4 * i)[0]
+    tail = 0
+    for b in data[4 * n:]:
+        tail = tail << 8 | b
+    return s ^ tail
+
+
+def cabinet(blocks, flags=0, reserve=b'', sound=True):
+    """One folder of stored blocks; with flags 4, `reserve` is the header's reserve area."""
+    head_extra = struct.pack('<HBB', len(reserve), 0, 0) + reserve if flags & 4 else b''
+    start = 36 + len(head_extra) + 8
+    out = b''
+    for payload in blocks:
+        fields = struct.pack('<HH', len(payload), len(payload))
+        csum = cab_checksum(fields, cab_checksum(payload, 0)) if sound else 0x12345678
+        out += struct.pack('<I', csum) + fields + payload
+    header = b'MSCF' + struct.pack('<IIIIIBBHHHHH', 0, 36 + len(head_extra) + 8 + len(out), 0, 0, 0, 3, 1, 1,
+                                   0, flags, 0, 0)
+    return header + head_extra + struct.pack('<IHH', start, len(blocks), 0) + out
+
+
+SEEDS['cabinet_check'] = [
+    cabinet([b'abcd']), cabinet([b'abc', b'de', b'f']), cabinet([b'abcd', b'xyz'], sound=False),
+    cabinet([b'hello'], flags=4, reserve=b'RR'), b'MSCF', cabinet([]),
+]
+
+
 def main():
     for name, seeds in SEEDS.items():
         folder = os.path.join(HERE, 'corpus', name)

@@ -23,7 +23,7 @@ for arg in "$@"; do
   esac
 done
 seconds=${FUZZ_SECONDS:-$seconds_default}
-[ ${#names[@]} -gt 0 ] || names=(str_to_int command_line cab_name safe_name address manifest chunked reply_reader)
+[ ${#names[@]} -gt 0 ] || names=(str_to_int command_line cab_name safe_name address manifest chunked reply_reader cabinet_check)
 
 # Longest input per target: enough to pass every length limit of the parser
 # (999-character parts, the 8192-byte receive buffer) with room to spare.
@@ -35,6 +35,7 @@ max_len() {
     address) echo 2400 ;;
     manifest|chunked) echo 4096 ;;
     reply_reader) echo 20000 ;;
+    cabinet_check) echo 8192 ;;
     *) echo 4096 ;;
   esac
 }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "base/error.h"
+#include "env/cabinet_check.h"
 #include "setup/cab_name.h"
 #include "setup/command_line.h"
 #include "setup/manifest.h"
@@ -23,6 +24,15 @@ void WriteServerAddress(SetupHost& host, const std::string& folder, const std::s
   if (written != static_cast<int64_t>(address.size())) throw Error("[301]");
 }
 
+// Damaged data in a cabinet would be extracted without a word (the setup
+// library does not check the blocks' checksums): it is refused first, in
+// the form the extraction's own errors take.
+void CheckCabinetData(const MemoryStream& body, const std::string& folder, const std::string& cab) {
+  if (const std::optional<std::string> block = FindDamagedCabinetBlock(body.Data(), body.Size()))
+    throw Error("Arquivo: " + folder + cab + " => " + folder +
+                "\r\rArquivo compactado danificado (soma de verificação do " + *block + " não confere)");
+}
+
 void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::string& folder) {
   host.InstallProgressHandler();
   host.SetBarMax(TotalBytes);
@@ -38,7 +48,10 @@ void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::strin
     const std::string cab = CabName(name);
     MemoryStream& body = host.Get(kCabinetFolder + cab);
     host.SaveToFile(body, folder + cab);
-    if (name != kSetupExe) host.ExtractCabinet(folder, cab);
+    if (name != kSetupExe) {
+      CheckCabinetData(body, folder, cab);
+      host.ExtractCabinet(folder, cab);
+    }
   }
 
   host.SetBarPosition(host.BarMax());

@@ -113,7 +113,13 @@ void WinSetupHost::SaveToFile(const MemoryStream& stream, const std::string& pat
   while (left > 0) {
     const DWORD chunk = static_cast<DWORD>(left > (1u << 30) ? (1u << 30) : left);
     DWORD written = 0;
-    if (!WriteFile(f.Get(), p, chunk, &written, nullptr) || written != chunk) throw Error("Stream write error");
+    if (!WriteFile(f.Get(), p, chunk, &written, nullptr) || written != chunk) {
+      // A cabinet cut short by a full disk is of no use, and its space is
+      // better given back.
+      f.Reset();
+      DeleteFileA(path.c_str());
+      throw Error("Stream write error");
+    }
     p += written;
     left -= written;
   }

@@ -129,6 +129,19 @@ std::vector<std::string> Args(std::vector<std::string> a) {
   return a;
 }
 
+// One stored block ("abcd") whose checksum field holds a wrong value.
+std::string DamagedCabinet() {
+  std::string cab(52, '\0');
+  cab.replace(0, 4, "MSCF");
+  cab[26] = 1;                          // one folder
+  cab[36] = 44;                         // its data starts at 44
+  cab[40] = 1;                          // with one block
+  cab.replace(44, 4, "\xEF\xBE\xAD\xDE");  // stored checksum
+  cab[48] = 4;                          // 4 bytes, 4 bytes uncompressed
+  cab[50] = 4;
+  return cab + "abcd";
+}
+
 class MainSequence : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -268,6 +281,12 @@ TEST_F(MainSequence, FailingStepsShowTheirMessageUnderTheCurrentCaption) {
          h.failOnGet = "/BinZQ/a.cab";
        },
        "box Não foi possível acessar o servidor | Atualização do Sistema"},
+      {"damaged cabinet", "xctkd", [](FakeHost& h) {
+         h.replies["/scripts/zq.dll/stptc"] = "a.dll=1;5";
+         h.replies["/BinZQ/a.cab"] = DamagedCabinet();
+       },
+       "box Arquivo: C:\\Prog\\a.cab => C:\\Prog\\\r\rArquivo compactado danificado (soma de verificação do bloco 1 de "
+       "1 não confere) | Atualização do Sistema"},
   };
   for (const auto& c : cases) {
     FakeHost h;
@@ -279,6 +298,7 @@ TEST_F(MainSequence, FailingStepsShowTheirMessageUnderTheCurrentCaption) {
     if (std::string(c.name).rfind("product", 0) != 0) {
       EXPECT_EQ(h.CountPrefix("exec"), 0u) << c.name;
     }
+    EXPECT_EQ(h.CountPrefix("extract"), 0u) << c.name;
   }
 }
 
