@@ -40,7 +40,23 @@ UINT OnFileInCabinet(CabinetExtraction& x, FILE_IN_CABINET_INFO_A& info) {
   CopyText(info.FullTargetName, target);
   CopyText(x.TargetBuffer, name);
   x.written.push_back(target);
+  x.attempt_files.push_back({target, info.FileSize});
   return FILEOP_DOIT;
+}
+
+// A file of the attempt that is not as long as the cabinet says: Wine's
+// setup library reports success when a write fails (a full disk), so every
+// file is measured. Gives the message for the first one found, or "".
+std::string ShortFileMessage(const CabinetExtraction& x) {
+  for (const CabinetExtraction::Target& t : x.attempt_files) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    const bool found = GetFileAttributesExA(t.path.c_str(), GetFileExInfoStandard, &data) != 0;
+    const uint64_t size = found ? (static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow) : 0;
+    if (!found || size != t.size)
+      return "Arquivo incompleto depois da extração: " + t.path + " (" + std::to_string(size) + " de " +
+             std::to_string(t.size) + " bytes)";
+  }
+  return "";
 }
 
 }  // namespace
@@ -76,11 +92,14 @@ std::string ExtractCabinet(const std::string& folder, const std::string& cabName
   try {
     for (int attempt = 1;; ++attempt) {
       CopyText(x.TargetBuffer, folder);
+      x.attempt_files.clear();
       const BOOL ok = SetupIterateCabinetA(cabinet.c_str(), 0, CabinetFileCallback, &x);
       const DWORD code = GetLastError();
       if (x.failure) std::rethrow_exception(x.failure);
-      if (ok) break;
-      if (attempt == kAttempts) throw Error(SystemErrorMessage(code));
+      // A short file counts as a failed attempt: the space may come back.
+      const std::string short_file = ok ? ShortFileMessage(x) : "";
+      if (ok && short_file.empty()) break;
+      if (attempt == kAttempts) throw Error(ok ? short_file : SystemErrorMessage(code));
       Sleep(kRetryPauseMs);
     }
   } catch (const std::exception& e) {

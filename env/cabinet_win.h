@@ -2,6 +2,7 @@
 // Unpacks a downloaded cabinet into the installation folder.
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <vector>
@@ -14,8 +15,9 @@ namespace zq {
 // pause. Every error comes out as "Arquivo: <folder><cabName> => <target>
 // \r\r<message>". A folder or target path beyond 259 characters and a name
 // in the cabinet that could leave the folder are refused; nothing is then
-// written for that file. When the extraction fails, the files it wrote are
-// removed, so that no broken file takes the place of the old one.
+// written for that file. A file shorter than the cabinet says fails the
+// attempt. When the extraction fails, the files it wrote are removed, so
+// that no broken file takes the place of the old one.
 std::string ExtractCabinet(const std::string& folder, const std::string& cabName);
 
 // The file callback's context and the callback itself, open to tests.
@@ -25,6 +27,12 @@ struct CabinetExtraction {
   std::string folder;
   // Every target the library was told to write, in every attempt.
   std::vector<std::string> written;
+  // The targets of the current attempt with the sizes the cabinet gives.
+  struct Target {
+    std::string path;
+    uint64_t size;
+  };
+  std::vector<Target> attempt_files;
   // An error raised inside the callback: it must not unwind through the setup
   // library, so it is kept here and raised again after the iteration.
   std::exception_ptr failure;

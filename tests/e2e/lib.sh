@@ -15,11 +15,14 @@ E2E_PREFIX=${ZQ_E2E_PREFIX:-$E2E_WIN/wineprefix-e2e}
 source "$E2E_TOP/scripts/wine-env.sh" "$E2E_PREFIX"
 
 e2e_pids=()
+e2e_exit_hooks=()  # commands run at exit once the processes are stopped
 e2e_cleanup() {
   local p
   for p in "${e2e_pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for p in "${e2e_pids[@]}"; do wait "$p" 2>/dev/null || true; done
   e2e_pids=()
+  for p in "${e2e_exit_hooks[@]}"; do eval "$p" || true; done
+  e2e_exit_hooks=()
 }
 # Runs after the test session's own cleanup was set (the demo sources both).
 trap 'e2e_cleanup; if declare -F zq_session_stop >/dev/null; then zq_session_stop; fi' EXIT
@@ -171,10 +174,12 @@ e2e_press() {
 e2e_answer() { e2e_press --caption "$1" --id "$2" --timeout "${3:-20000}" || e2e_fail "no window '$1'"; }
 
 # e2e_expect_box TEXT_SUBSTRING CAPTION: waits for a message box, checks its
-# text contains TEXT_SUBSTRING, then presses OK.
+# text contains TEXT_SUBSTRING, then presses OK. The box's dump stays in
+# $E2E_DIR/last_box.out for further checks.
 e2e_expect_box() {
   local out
   out=$(e2e_ui wait --caption "$2" --class "#32770" --timeout 20000) || e2e_fail "no box captioned '$2'"
+  printf '%s\n' "$out" >"$E2E_DIR/last_box.out"
   grep -qF -- "$1" <<<"$out" || e2e_fail "box '$2' lacks '$1': $out"
   e2e_press --caption "$2" --class "#32770" --id 1 --timeout 5000 || e2e_fail "could not press OK on '$2'"
 }
