@@ -1,5 +1,7 @@
 #include "env/safe_name.h"
 
+#include <string>
+
 namespace zq {
 
 namespace {
@@ -28,6 +30,26 @@ bool IsDotsOnly(std::string_view component) {
   return hasDot;
 }
 
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// A component that names a device (CON, NUL, COM1, LPT1 ...): what is
+// written there never reaches a file in the folder. Windows reads the name
+// before the first dot, without trailing blanks, so "nul.dll" and "con .x"
+// are devices too.
+bool IsDeviceName(std::string_view component) {
+  std::string base;
+  for (char c : component.substr(0, component.find('.'))) base += AsciiUpper(c);
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (base == device) return true;
+  if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0)) {
+    const unsigned char digit = static_cast<unsigned char>(base[3]);
+    // 1 to 9, and the superscripts 1, 2 and 3 of code page 1252.
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool IsSafeRelativeName(std::string_view name) {
@@ -38,7 +60,8 @@ bool IsSafeRelativeName(std::string_view name) {
   while (start <= name.size()) {
     size_t end = start;
     while (end < name.size() && !IsSeparator(name[end])) ++end;
-    if (IsDotsOnly(name.substr(start, end - start))) return false;
+    const std::string_view component = name.substr(start, end - start);
+    if (IsDotsOnly(component) || IsDeviceName(component)) return false;
     start = end + 1;
   }
   return true;

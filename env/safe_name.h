@@ -9,8 +9,9 @@ namespace zq {
 // is joined to: not empty, no drive or stream colon, no leading backslash or
 // slash, no "." or ".." component (nor one of dots and blanks only, which
 // Windows reads the same way), and none of the characters Windows refuses in
-// a file name (< > " | ? * and control bytes). Inner backslashes or slashes
-// (sub\file.dll) are allowed.
+// a file name (< > " | ? * and control bytes), and no component that names
+// a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, also with an
+// extension: nul.dll). Inner backslashes or slashes (sub\file.dll) are allowed.
 bool IsSafeRelativeName(std::string_view name);
 
 }  // namespace zq

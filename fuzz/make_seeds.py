@@ -30,7 +30,7 @@ SEEDS = {
                      b'\t a"b c"d\x01e  ""', b'"unterminated stretch'],
     'cab_name': [b'DeskZQ.exe', b'leiame', b'sub\\dir.x\\file', b'a:b', b'x.tar.gz', b'.hidden', b'end.'],
     'safe_name': [b'DeskZQ.exe', b'sub\\dir/file.dll', b'..\\evil.dll', b'a\\. .\\b', b'C:\\x', b'\\\\srv\\s',
-                  b'name with blanks%#?.dll', b'caf\xe9.dll', b'a\x01b', b'...', b'a..b'],
+                  b'name with blanks%#?.dll', b'caf\xe9.dll', b'a\x01b', b'...', b'a..b', b'sub\\nul.dll', b'COM\xb9 .x'],
     'address': [b'srv01', b'srv01:81', b'srv01:abc', b'srv01#gate:3128', b'', b'#proxy', b'srv:',
                 b'127.0.0.1:8080#127.0.0.2', b'h:$50# p : 12', b'a:b:c#d:e:f'],
     'manifest': [

@@ -3,7 +3,9 @@
 // read the way Windows reads paths, stays inside that folder. Also the
 // request target made from such a name: it is one token that decodes back.
 #include <cstddef>
+#include <cctype>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +34,22 @@ std::vector<std::string> WindowsComponents(std::string_view name) {
   return parts;
 }
 
+// Every device name, spelled out.
+bool IsDevice(const std::string& component) {
+  std::string base = component.substr(0, component.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base)
+    if (std::islower(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80) c = static_cast<char>(c - 32);
+  static const std::set<std::string> devices = [] {
+    std::set<std::string> all = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* stem : {"COM", "LPT"})
+      for (const char* n : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "\xB9", "\xB2", "\xB3"})
+        all.insert(std::string(stem) + n);
+    return all;
+  }();
+  return devices.count(base) != 0;
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -51,8 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Windows drops a trailing dot or blank, so a component of only those
     // may vanish; what is left must never climb out of the folder.
-    for (const std::string& part : WindowsComponents(name))
+    for (const std::string& part : WindowsComponents(name)) {
       FUZZ_CHECK(part != "." && part != "..", "a name that leaves the folder was accepted");
+      FUZZ_CHECK(!IsDevice(part), "a device name was accepted");
+    }
   }
 
   // The request target: no blank, control byte, byte above 126, "#" or "?"

@@ -20,7 +20,14 @@ std::string EncodeRequestPath(std::string_view path) {
 }
 
 std::string BuildRequest(const std::string& host, std::string_view path) {
-  return "GET http://" + host + EncodeRequestPath(path) + " HTTP/1.1\r\nHost: " + host + "\r\n\r\n";
+  // A host name holds no blank nor control byte; one that came with CR LF
+  // from a quoted command-line address would add headers of its own.
+  std::string name;
+  for (const char c : host) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b > 0x20 && b != 0x7F) name += c;
+  }
+  return "GET http://" + name + EncodeRequestPath(path) + " HTTP/1.1\r\nHost: " + name + "\r\n\r\n";
 }
 
 }  // namespace zq

@@ -11,6 +11,7 @@ namespace zq {
 std::string EncodeRequestPath(std::string_view path);
 
 // "GET http://HOST/PATH HTTP/1.1\r\nHost: HOST\r\n\r\n"; never a port.
+// Blanks and control bytes of HOST are left out.
 std::string BuildRequest(const std::string& host, std::string_view path);
 
 }  // namespace zq

@@ -20,6 +20,12 @@ TEST(SafeRelativeName, KeepsNamesInsideTheFolder) {
       {"C:a.dll", false},       {"a.dll:stream", false},   {"... \\a", false},     {". .\\a", false},
       {"a*.dll", false},        {"a?.dll", false},         {"a<b", false},         {"a|b", false},
       {"a\"b", false},          {"a\tb", false},           {"sub\\", true},
+      // Devices, with or without an extension, in any case, in any component.
+      {"CON", false},           {"nul.dll", false},        {"Aux.txt.cab", false}, {"prn", false},
+      {"com1.dll", false},      {"LPT9", false},           {"sub\\nul", false},   {"con .txt", false},
+      {"com\xB9.dll", false},  {"CONOUT$", false},
+      {"COM0.dll", true},       {"COM10.dll", true},       {"console.dll", true},  {"nula.dll", true},
+      {"sub.con\\a", true},    {"LPT.dll", true},         {"xcon.dll", true},
   };
   for (const auto& c : cases) EXPECT_EQ(IsSafeRelativeName(c.name), c.safe) << '"' << c.name << '"';
 }

@@ -52,6 +52,9 @@ TEST(HttpAddress, ProxyPartIsCutAt999Characters) {
 TEST(HttpRequest, IsTheAbsoluteTargetAndOneHostHeaderWithoutPort) {
   EXPECT_EQ(BuildRequest("srv01", "/scripts/zq.dll/stptc"),
             "GET http://srv01/scripts/zq.dll/stptc HTTP/1.1\r\nHost: srv01\r\n\r\n");
+  // A quoted address may carry line breaks: they must not add headers.
+  EXPECT_EQ(BuildRequest("srv01\r\nX-Mais: 1 \t\x7F", "/a"),
+            "GET http://srv01X-Mais:1/a HTTP/1.1\r\nHost: srv01X-Mais:1\r\n\r\n");
 }
 
 TEST(HttpRequest, PercentEncodesOnlyWhatCannotStandInATarget) {
