@@ -47,3 +47,24 @@ foreach(t env_version_test env_processes_test env_folders_test env_cabinet_test 
     add_dependencies(${t} ${env_fixture_targets})
   endif()
 endforeach()
+
+# The publishing tool's version reader against the program's, file by file.
+add_executable(version_probe ${CMAKE_CURRENT_SOURCE_DIR}/version_probe_main_win.cpp)
+target_link_libraries(version_probe PRIVATE zq_win)
+set_target_properties(version_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
+add_dependencies(version_probe ${env_fixture_targets})
+set(publish_fixtures ${CMAKE_SOURCE_DIR}/build/native/tools/publish/tests/fixtures)
+set(crosscheck_files)
+foreach(stem both commas en fallback lower_case no_file_version none other_table pt semicolon unmappable)
+  list(APPEND crosscheck_files ${publish_fixtures}/${stem}_pe32.dll ${publish_fixtures}/${stem}_pe64.dll)
+endforeach()
+foreach(stem both commas en none other_tables pt)
+  list(APPEND crosscheck_files ${env_out}/version_${stem}.dll)
+endforeach()
+list(APPEND crosscheck_files ${env_out}/DeskZQ.exe ${CMAKE_BINARY_DIR}/bin/SetupZQ.exe
+     ${CMAKE_SOURCE_DIR}/build/win32/bin/SetupZQ.exe)
+add_test(NAME FileVersion.PublishingToolAndProgramReadTheSame
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/version_crosscheck.sh
+                 ${CMAKE_SOURCE_DIR}/build/native/tools/publish/zq-publish $<TARGET_FILE:version_probe>
+                 ${CMAKE_BINARY_DIR}/wineprefix ${crosscheck_files})
+set_tests_properties(FileVersion.PublishingToolAndProgramReadTheSame PROPERTIES LABELS win TIMEOUT 120)
