@@ -77,9 +77,12 @@ say "Bytes fetched: $(awk '{s+=$NF} END {print s}' "$E2E_ACCESS_LOG") in $(wc -l
 say "The product was started with:"
 e2e_product_starts | sed 's/^/   /'
 
-say "Publishing a newer ZQReports.dll (3.1.0.3) and running an update from the installed folder"
+say "Publishing a newer ZQReports.dll (3.1.0.3); ZQImagens.dat goes missing from the installed folder"
 e2e_versioned_file "$product/ZQReports.dll" "3.1.0.3"
 e2e_publish "$product" "$site"
+# A missing data file is fetched again: 16 MB, long enough to watch the bar.
+rm -f "$data/ZQImagens.dat"
+say "Running an update from the installed folder"
 : >"$E2E_ACCESS_LOG"
 E2E_EXE="$data/SetupZQ.exe" e2e_start_setup xctkd "127.0.0.1:$E2E_PORT" demo chave
 answer_prompt update "Atualização do Sistema"
