@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Serves a 100 MB body from nginx on loopback and prints the client's
-# throughput under wine64 against a plain 8 KiB recv loop in the same Wine.
-# Needs the win64 tree built (cmake --build --preset win64).
+# Serves a 100 MB body from nginx on loopback and prints, under wine64 in the
+# benchmarks' own prefix, the client's throughput against a plain 8 KiB recv
+# loop and WinHTTP in the same Wine, then the CPU time it takes per 100 MB
+# with and without the progress window.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-exe=$top/build/win64/bench/bin/http_bench_client.exe
-[ -x "$exe" ] || cmake --build --preset win64 --target http_bench_client -j2 >/dev/null
+source "$top/bench/lib.sh"
+bench_pin "$0" "$@"
+bin=$top/build/win64/bench/bin
+[ -x "$bin/http_bench_client.exe" ] && [ -x "$bin/http_bench_cpu.exe" ] ||
+  flock /tmp/zq-build.lock cmake --build --preset win64 --target http_bench_client http_bench_cpu -j2 >/dev/null
+prefix=${ZQ_BENCH_PREFIX:-$top/build/win64/wineprefix-bench}
 # The session's own exit trap is replaced by cleanup below, which calls it.
 source "$top/scripts/test-session.sh"
-dir=$(mktemp -d /tmp/zq_http_bench.XXXXXX)
+# In memory (tmpfs) when there is one: this machine's page cache is reclaimed
+# eagerly, and the server would read the body from disk.
+work=${ZQ_BENCH_WORK:-/dev/shm}
+[ -d "$work" ] || work=${TMPDIR:-/tmp}
+dir=$(mktemp -d "$work/zq_http_bench.XXXXXX")
 chmod 755 "$dir"  # nginx workers read the body as an unprivileged user
 addr=127.0.0.24
 port=8099
@@ -43,5 +52,9 @@ cleanup() {
 }
 trap cleanup EXIT
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/$addr/$port") 2>/dev/null && break; sleep 0.1; done
-zq_session_start
-WINEDEBUG=-all "$top/scripts/wine-run" --prefix "$top/build/win64/wineprefix" -- "$exe" "$addr:$port" /body.bin "${ROUNDS:-3}"
+zq_session_start "$prefix"
+WINEDEBUG=-all "$top/scripts/wine-run" --prefix "$prefix" -- "$bin/http_bench_client.exe" "$addr:$port" /body.bin "${ROUNDS:-3}"
+echo
+server=$(bench_wineserver_pid "$prefix") || { echo "no wineserver for $prefix" >&2; exit 1; }
+WINEDEBUG=-all "$top/scripts/wine-run" --prefix "$prefix" -- "$bin/http_bench_cpu.exe" "$addr:$port" /body.bin "$server" \
+  "$(bench_xserver_pid "$DISPLAY" || echo -)" "${ROUNDS:-3}"

@@ -18,7 +18,5 @@ file(WRITE ${zq_http_fixture_file}
      "endforeach()\n")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${zq_http_fixture_file})
 
-# Throughput benchmark (run by bench/http/run.sh; not a test).
-add_executable(http_bench_client ${CMAKE_SOURCE_DIR}/bench/http/bench_client_win.cpp)
-target_link_libraries(http_bench_client PRIVATE zq_win)
-set_target_properties(http_bench_client PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench/bin)
+# The benchmarks' programs (not tests).
+include(${CMAKE_SOURCE_DIR}/bench/win64.cmake)
