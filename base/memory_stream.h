@@ -21,6 +21,14 @@ class MemoryStream {
     bytes_.resize(n);
     if (position_ > n) position_ = n;
   }
+  // Drops the content and makes the stream n zero bytes long, position 0.
+  // The old storage is given back first, so that a larger reply never has
+  // to live beside the one before it (as growing in place would).
+  void ResetTo(size_t n) {
+    std::vector<uint8_t>().swap(bytes_);
+    bytes_.resize(n);
+    position_ = 0;
+  }
   // Reserves room without changing the size.
   void Reserve(size_t n) { bytes_.reserve(n); }
   void Clear() {

@@ -179,8 +179,7 @@ void ReplyReader::GetResponseTC() {
   if (length < 0 || length > kMaxAnnouncedLength)
     throw Error("GetResponseTC - invalid frame length = " + std::to_string(length));
   const auto total = static_cast<size_t>(length);
-  response_.SetSize(total);
-  response_.SetPosition(0);
+  response_.ResetTo(total);
   const size_t first = count_ - header_ - 8;
   size_t received = std::min(first, total);
   response_.Write(buf_.data() + 8, received);
@@ -240,8 +239,7 @@ void ReplyReader::ReadBody() {
 
 void ReplyReader::ReadLengthBody(int64_t length, size_t body_start) {
   const auto total = static_cast<size_t>(length);
-  response_.SetSize(total);
-  response_.SetPosition(0);
+  response_.ResetTo(total);
   const size_t avail = count_ - body_start;
   size_t received = std::min(avail, total);
   response_.Write(buf_.data() + body_start, received);

@@ -1,5 +1,7 @@
 #include "ui/controls_win.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -237,18 +239,40 @@ Button::Button(Control& parent, int id, int left, int top, int width, int height
 
 // ---- ProgressBar
 
-ProgressBar::ProgressBar(Control& parent, int id, int left, int top, int width, int height) {
+ProgressBar::ProgressBar(Control& parent, int id, int left, int top, int width, int height) : width_(width) {
   EnsureCommonControls();
   CreateHandle(0, PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | PBS_SMOOTH, parent.Handle(), id, left,
                top, width, height, "");
   SetMax(0);
 }
 
-void ProgressBar::SetMax(int32_t max) { SendMessageA(hwnd_, PBM_SETRANGE32, 0, max); }
-int32_t ProgressBar::Max() const { return static_cast<int32_t>(SendMessageA(hwnd_, PBM_GETRANGE, FALSE, 0)); }
-void ProgressBar::SetPosition(int32_t position) { SendMessageA(hwnd_, PBM_SETPOS, static_cast<WPARAM>(position), 0); }
-int32_t ProgressBar::Position() const { return static_cast<int32_t>(SendMessageA(hwnd_, PBM_GETPOS, 0, 0)); }
-void ProgressBar::StepBy(int32_t delta) { SendMessageA(hwnd_, PBM_DELTAPOS, static_cast<WPARAM>(delta), 0); }
+void ProgressBar::SetMax(int32_t max) {
+  SendMessageA(hwnd_, PBM_SETRANGE32, 0, max);
+  max_ = static_cast<int32_t>(SendMessageA(hwnd_, PBM_GETRANGE, FALSE, 0));
+  position_ = shown_ = static_cast<int32_t>(SendMessageA(hwnd_, PBM_GETPOS, 0, 0));
+}
+
+int32_t ProgressBar::Max() const { return max_; }
+
+void ProgressBar::Show(int32_t position) {
+  SendMessageA(hwnd_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  shown_ = position;
+}
+
+void ProgressBar::SetPosition(int32_t position) {
+  position_ = std::clamp(position, std::min(0, max_), std::max(0, max_));
+  Show(position_);
+}
+
+int32_t ProgressBar::Pixel(int32_t position) const {
+  return max_ > 0 ? static_cast<int32_t>(static_cast<int64_t>(position) * width_ / max_) : 0;
+}
+
+void ProgressBar::StepBy(int32_t delta) {
+  const int64_t next = static_cast<int64_t>(position_) + delta;
+  position_ = static_cast<int32_t>(std::clamp<int64_t>(next, std::min(0, max_), std::max(0, max_)));
+  if (Pixel(position_) != Pixel(shown_)) Show(position_);
+}
 
 // ---- Form
 

@@ -135,15 +135,28 @@ class Button : public Control {
   std::function<void()> OnClick;
 };
 
-// A continuous bar with a 32-bit range.
+// A continuous bar with a 32-bit range. The position is kept here exactly
+// (clamped to 0..max, as the control does); the control is told of a step
+// only when the bar would move by at least one pixel, because it repaints
+// itself at once on every change, and thousands of steps per download cost
+// more than the download itself.
 class ProgressBar : public Control {
  public:
   ProgressBar(Control& parent, int id, int left, int top, int width, int height);
   void SetMax(int32_t max);
   int32_t Max() const;
   void SetPosition(int32_t position);
-  int32_t Position() const;
+  int32_t Position() const { return position_; }
   void StepBy(int32_t delta);
+
+ private:
+  int32_t Pixel(int32_t position) const;
+  void Show(int32_t position);
+
+  int width_;
+  int32_t max_ = 0;
+  int32_t position_ = 0;
+  int32_t shown_ = 0;  // the position the control was last given
 };
 
 // A top-level window with a fixed single border and no title-bar buttons,

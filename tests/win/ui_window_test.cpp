@@ -221,5 +221,31 @@ TEST(SetupWindow, BarAndCancelButtonAtTheEnd) {
   EXPECT_FALSE(window->btCanc.Enabled());
 }
 
+// The control hears of a step only when the bar moves by a pixel or more,
+// but what it shows never falls a pixel behind the exact position, and a
+// position set outright reaches it at once.
+TEST(SetupWindow, BarShowsEveryPixelWithoutAnUpdatePerStep) {
+  TfmSetupZQ* window = TfmSetupZQ::Create();
+  const int32_t max = 3530000;  // 10,000 bytes a pixel of the 353-pixel bar
+  window->SetBarMax(max);
+  const auto shown = [&] { return static_cast<int32_t>(SendMessageA(window->pb.Handle(), PBM_GETPOS, 0, 0)); };
+  int updates = 0;
+  int32_t last = shown();
+  for (int i = 0; i < 2000; ++i) {
+    window->StepBar(1000);
+    if (shown() != last) ++updates, last = shown();
+    ASSERT_EQ(window->pb.Position(), (i + 1) * 1000);
+    ASSERT_LT(window->pb.Position() - shown(), 10000) << i;
+  }
+  EXPECT_EQ(updates, 200);  // one per pixel, not one per step
+  window->StepBar(max);     // past the end: held at the maximum, as the control does
+  EXPECT_EQ(window->pb.Position(), max);
+  EXPECT_EQ(shown(), max);
+  window->SetBarPosition(12345);
+  EXPECT_EQ(shown(), 12345);
+  window->StepBar(-20000);
+  EXPECT_EQ(window->pb.Position(), 0);
+}
+
 }  // namespace
 }  // namespace zq
