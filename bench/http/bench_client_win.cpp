@@ -17,7 +17,12 @@
 #include "http/http_client.h"
 #include "http/http_platform_win.h"
 
+#include "bench/winhttp_handle_win.h"
+
 namespace {
+
+using zq::bench::InternetHandle;
+using zq::bench::Wide;
 
 using Clock = std::chrono::steady_clock;
 
@@ -58,24 +63,6 @@ long long PlainRecv(const std::string& host, const std::string& port, const std:
   closesocket(s);
   return body;
 }
-
-// A WinHTTP handle closed on every way out.
-class InternetHandle {
- public:
-  explicit InternetHandle(HINTERNET h) : h_(h) {}
-  ~InternetHandle() {
-    if (h_) WinHttpCloseHandle(h_);
-  }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  HINTERNET Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HINTERNET h_;
-};
-
-std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 // The reference downloader: one session and connection for all rounds (kept
 // alive like the client's), each GET read with WinHttpReadData into a body

@@ -18,40 +18,13 @@
 #include <vector>
 
 #include "bench/update/unix_clock_win.h"
+#include "bench/winhttp_handle_win.h"
+#include "env/handle_win.h"
 
 namespace {
 
-class InternetHandle {
- public:
-  explicit InternetHandle(HINTERNET h) : h_(h) {}
-  ~InternetHandle() {
-    if (h_) WinHttpCloseHandle(h_);
-  }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  HINTERNET Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HINTERNET h_;
-};
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE Get() const { return h_; }
-  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
-
-std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+using zq::bench::InternetHandle;
+using zq::bench::Wide;
 
 bool Fail(const std::string& what) {
   std::fprintf(stderr, "reference_update: %s (error %lu)\n", what.c_str(), GetLastError());
@@ -70,7 +43,7 @@ bool Download(HINTERNET connection, const std::string& path, const std::string& 
                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) ||
       status != 200)
     return Fail("status " + std::to_string(status) + " for " + path);
-  FileHandle file(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  zq::UniqueHandle file(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return Fail("create " + target);
   static std::vector<char> buffer(65536);
   for (;;) {
