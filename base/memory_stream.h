@@ -16,11 +16,6 @@ class MemoryStream {
   size_t Position() const { return position_; }
   void SetPosition(size_t p) { position_ = p; }
 
-  // Resizes to exactly n bytes; the position is kept (clamped to the end).
-  void SetSize(size_t n) {
-    bytes_.resize(n);
-    if (position_ > n) position_ = n;
-  }
   // Drops the content and makes the stream n zero bytes long, position 0.
   // The old storage is given back first, so that a larger reply never has
   // to live beside the one before it (as growing in place would).
@@ -29,8 +24,6 @@ class MemoryStream {
     bytes_.resize(n);
     position_ = 0;
   }
-  // Reserves room without changing the size.
-  void Reserve(size_t n) { bytes_.reserve(n); }
   void Clear() {
     bytes_.clear();
     position_ = 0;

@@ -260,8 +260,7 @@ void ReplyReader::ReadLengthBody(int64_t length, size_t body_start) {
 }
 
 void ReplyReader::ReadChunkedBody(size_t body_start) {
-  response_.SetSize(0);
-  response_.SetPosition(0);
+  response_.Clear();
   ChunkedDecoder decoder;
   const auto feed = [&](const uint8_t* data, size_t n) {
     const ChunkedDecoder::Result r = decoder.Feed(data, n, response_);
@@ -280,8 +279,7 @@ void ReplyReader::ReadChunkedBody(size_t body_start) {
 }
 
 void ReplyReader::ReadUntilClose(size_t body_start) {
-  response_.SetSize(0);
-  response_.SetPosition(0);
+  response_.Clear();
   const size_t first = count_ - body_start;
   response_.Write(buf_.data() + body_start, first);
   if (first > 0) Report(first);
