@@ -22,7 +22,7 @@ set_target_properties(zq_jpeg PROPERTIES IMPORTED_LOCATION ${ZQ_JPEG_PREFIX}/lib
                       INTERFACE_INCLUDE_DIRECTORIES ${ZQ_JPEG_PREFIX}/include)
 
 add_library(zq_win STATIC ${ZQ_WIN_SOURCES})
-target_link_libraries(zq_win PUBLIC zq_core zq_jpeg ws2_32 version setupapi comctl32 shell32
+target_link_libraries(zq_win PUBLIC zq_core zq_jpeg ws2_32 comctl32 shell32
                       ole32 user32 gdi32 kernel32)
 
 configure_file(${CMAKE_SOURCE_DIR}/res/SetupZQ.manifest.in ${CMAKE_BINARY_DIR}/SetupZQ.manifest @ONLY)

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "env/os_error_win.h"
 #include "env/safe_name.h"
+#include "env/setup_library_win.h"
 
 namespace zq {
 
@@ -93,7 +94,7 @@ std::string ExtractCabinet(const std::string& folder, const std::string& cabName
     for (int attempt = 1;; ++attempt) {
       CopyText(x.TargetBuffer, folder);
       x.attempt_files.clear();
-      const BOOL ok = SetupIterateCabinetA(cabinet.c_str(), 0, CabinetFileCallback, &x);
+      const BOOL ok = IterateCabinet(cabinet.c_str(), CabinetFileCallback, &x);
       const DWORD code = GetLastError();
       if (x.failure) std::rethrow_exception(x.failure);
       // A short file counts as a failed attempt: the space may come back.
