@@ -11,8 +11,4 @@ class SetupHost;
 // caller exits the process with code 0.
 void RunSetup(const std::vector<std::string>& args, SetupHost& host);
 
-// The requests of a run.
-inline constexpr char kManifestPath[] = "/scripts/zq.dll/stptc";
-inline constexpr char kCabinetFolder[] = "/BinZQ/";
-
 }  // namespace zq

@@ -10,6 +10,7 @@
 #include "env/processes_win.h"
 #include "http/http_client.h"
 #include "http/http_platform_win.h"
+#include "setup/site_contract.h"
 #include "ui/application_win.h"
 #include "ui/download_progress_win.h"
 #include "ui/prompts_win.h"
@@ -126,7 +127,7 @@ void WinSetupHost::SaveToFile(const MemoryStream& stream, const std::string& pat
 }
 
 void WinSetupHost::ExtractCabinet(const std::string& folder, const std::string& cabName) {
-  zq::ExtractCabinet(folder, cabName);
+  zq::ExtractCabinet(folder, cabName, CheckCabinetMember);
 }
 
 uint32_t WinSetupHost::StartProgram(const std::string& commandLine) {

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <limits>
 #include <map>
 #include <memory>
 
@@ -75,15 +74,6 @@ bool Inside(const fs::path& inner, const fs::path& outer) {
   return true;
 }
 
-bool IsExcludedLibrary(const std::string& name) {
-  std::string lower = name;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return lower == "dllinsce32.dll" || lower == "bemafi32.dll" || lower == "daruma32.dll" ||
-         lower == "swecf.dll";
-}
-
 }  // namespace
 
 PublishResult Publish(const PublishRequest& request) {
@@ -118,12 +108,15 @@ PublishResult Publish(const PublishRequest& request) {
   for (const SourceFile& f : files) by_name[f.name] = &f;
 
   StagingFolder staging(request.output_dir);
-  staging.MakeFolder("scripts");
-  staging.MakeFolder("scripts/zq.dll");
-  staging.MakeFolder("BinZQ");
+  const std::string manifest_path = SitePath(kManifestPath);  // scripts/zq.dll/stptc
+  const std::string cabinet_folder = SitePath(kCabinetFolder);  // BinZQ/
+  for (size_t sep = manifest_path.find('/'); sep != std::string::npos; sep = manifest_path.find('/', sep + 1)) {
+    staging.MakeFolder(manifest_path.substr(0, sep));
+  }
+  staging.MakeFolder(cabinet_folder.substr(0, cabinet_folder.size() - 1));
 
-  std::uint64_t total = 0;
-  constexpr std::uint64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
+  // What SetupZQ counts: every cabinet but its own, as one signed 32-bit sum.
+  std::int64_t total = 0;
   for (const std::string& name : order) {
     const SourceFile& f = *by_name.at(name);
     // One read serves both the version and the cabinet, so they agree.
@@ -132,13 +125,15 @@ PublishResult Publish(const PublishRequest& request) {
     CheckVersionText(name, version);
 
     const std::vector<std::uint8_t> cabinet = MakeCabinet(name, bytes, f.mtime);
-    staging.WriteFile("BinZQ/" + CabinetName(name), cabinet);
-    if (cabinet.size() > kMaxSize) {
-      throw Error("the cabinet of '" + name + "' is larger than SetupZQ can count (2147483647 bytes)");
+    if (cabinet.size() > static_cast<std::uint64_t>(kMaxCabinetBytes)) {
+      throw Error("the cabinet of '" + name + "' is larger than SetupZQ downloads (" +
+                  std::to_string(kMaxCabinetBytes) + " bytes)");
     }
-    total += cabinet.size();
-    if (total > kMaxSize) {
-      throw Error("the cabinets together are larger than SetupZQ can count (2147483647 bytes)");
+    staging.WriteFile(cabinet_folder + CabName(name), cabinet);
+    if (name != kSetupExe) total += static_cast<std::int64_t>(cabinet.size());
+    if (total > kMaxTotalBytes) {
+      throw Error("the cabinets together are larger than SetupZQ can count (" + std::to_string(kMaxTotalBytes) +
+                  " bytes)");
     }
     if (IsExcludedLibrary(name)) {
       result.warnings.push_back("'" + name + "' is one of the libraries SetupZQ never downloads; it is listed "
@@ -148,7 +143,7 @@ PublishResult Publish(const PublishRequest& request) {
   }
 
   const std::string manifest = ManifestText(result.lines);
-  staging.WriteFile("scripts/zq.dll/stptc",
+  staging.WriteFile(manifest_path,
                     std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
   if (std::string warning = staging.MoveIntoPlace(); !warning.empty()) {
     result.warnings.push_back("the site is in place, but " + warning);
