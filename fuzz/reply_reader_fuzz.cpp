@@ -4,10 +4,10 @@
 // bit 6: at the end of the data the server keeps the connection open, so a
 // further read times out, instead of closing it; bit 7: the client's host is
 // the default host). Then the control bytes, one per read: below 0x10 the
-// read times out, 0x10-0x17 the server closes, 0x18 the socket fails,
-// 0x19-0x7F deliver 1-103 bytes, 0x80-0xFF deliver 64-8192 bytes. Reads
-// beyond the control bytes deliver as much as asked. The rest is the data
-// the server sends.
+// read times out, 0x10-0x16 the server closes, 0x17 the connection is
+// reset, 0x18 the socket fails, 0x19-0x7F deliver 1-103 bytes, 0x80-0xFF
+// deliver 64-8192 bytes. Reads beyond the control bytes deliver as much as
+// asked. The rest is the data the server sends.
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
@@ -51,7 +51,11 @@ class ScriptedStream : public zq::SocketStream {
     if (next_control_ < controls_.size()) {
       const auto c = static_cast<uint8_t>(controls_[next_control_++]);
       if (c < 0x10) return -1;
-      if (c < 0x18) return Close();
+      if (c < 0x17) return Close();
+      if (c == 0x17) {
+        closed_ = true;
+        throw zq::EConnectionBroken("scripted reset");
+      }
       if (c == 0x18) throw zq::ESocketError("scripted socket failure");
       n = std::min(n, c < 0x80 ? size_t{c} - 0x18u : (size_t{c} - 0x7Fu) * 64u);
     }

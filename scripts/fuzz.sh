@@ -31,7 +31,11 @@ done
 seconds=${FUZZ_SECONDS:-$seconds_default}
 runs=${FUZZ_RUNS:--1}
 malloc_limit_mb=256
-command_line="$(for v in FUZZ_SECONDS FUZZ_RUNS; do [ -n "${!v:-}" ] && printf '%s=%s ' "$v" "${!v}"; done)scripts/fuzz.sh $*"
+settings=""
+for v in FUZZ_SECONDS FUZZ_RUNS; do
+  if [ -n "${!v:-}" ]; then settings+="$v=${!v} "; fi
+done
+command_line="${settings}scripts/fuzz.sh $*"
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 [ ${#names[@]} -gt 0 ] || names=(str_to_int command_line cab_name safe_name address manifest chunked reply_reader cabinet_check)
 
@@ -92,7 +96,9 @@ if [ "$smoke" -eq 0 ]; then
     echo "- date: $started"
     echo "- machine: $(nproc) cores, $(clang --version | head -n1)"
     echo "- command: $command_line"
-    echo "- each target: at most ${seconds} s$( [ "$runs" != -1 ] && echo " or $runs executions, whichever comes first"), one process, -malloc_limit_mb=$malloc_limit_mb, -rss_limit_mb=2048"
+    limit="at most ${seconds} s"
+    if [ "$runs" != -1 ]; then limit+=" or $runs executions, whichever comes first"; fi
+    echo "- each target: $limit, one process, -malloc_limit_mb=$malloc_limit_mb, -rss_limit_mb=2048"
     echo
     echo '```'
     printf '%s\n' "${report[@]}"
