@@ -45,7 +45,9 @@ SEEDS = {
         b'--\na.txt=1;-900\nb.txt=1;1000\n', b'--\nSRVADDR=1;5\n', b'--\nBemaFI32.dll.=9;5\nDeskZQ.exe =9;5\n',
     ],
     'chunked': [b'\x03' + b'4\r\nWiki\r\n5;ext=1\r\npedia\r\n0\r\nTrailer: x\r\n\r\n',
-                b'\x00' + b'A\r\n0123456789\r\n0\r\n\r\n', b'\x07' + b'zz\r\n', b'\xff' + b'0\r\n\r\n'],
+                b'\x00' + b'A\r\n0123456789\r\n0\r\n\r\n', b'\x07' + b'zz\r\n', b'\xff' + b'0\r\n\r\n',
+                b'\x40' + b' 1f ;' + b'e' * 4091 + b'\r\n' + b'q' * 31 + b'\r\n0\r\n' + (b'X: ' + b't' * 90 + b'\r\n') * 20 + b'\r\n',
+                b'\x10' + b'1F400000\r\nabc'],
     'reply_reader': [
         reply(0, [], OK + b'Content-Length: %d\r\n\r\n' % len(BODY) + BODY),
         reply(0x40, [0x19 + 4, 0x19 + 30], OK + b'Content-length:  %d \r\n\r\n' % len(BODY) + BODY),
@@ -73,6 +75,13 @@ SEEDS = {
         reply(0, [0x10], b''),
         reply(0, [0x01], b''),
         reply(0, [], b'HTTP/1.1 200 OK\r\nX: ' + b'a' * 8300),
+        reply(0, [], OK + b'Content-Length: 524288000\r\n\r\nabc'),
+        reply(0x40, [], frame(DATA, b'')[:4] + struct.pack('<i', 524288000) + b'x' * 9000),
+        reply(0, [], frame(ERR, b'')[:4] + struct.pack('<i', 524288000) + b'e' * 5000),
+        reply(0, [0x80, 0x17], OK + b'\r\na.txt=1;5\r\n' + b'x' * 100),
+        reply(0x40, [0x19 + 3], b'SSH-2.0-OpenSSH_9.2p1 Debian-2\r\n'),
+        reply(0x40, [], OK + b'\r\n' + b'u' * 12000),
+        reply(0x40, [], OK + b'Transfer-Encoding: chunked\r\n\r\n0\r\n' + b'X: y\r\n' * 2000),
     ],
 }
 

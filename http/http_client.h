@@ -22,7 +22,9 @@ class TsHTTP {
   TsHTTP& operator=(const TsHTTP&) = delete;
 
   // One GET of path; returns Response holding the body, positioned at 0.
-  MemoryStream& Get(const std::string& path);
+  // time_limit_ms bounds the whole request, connecting included; 0: each
+  // transfer is bounded by SocketTimeout alone.
+  MemoryStream& Get(const std::string& path, uint32_t time_limit_ms = 0);
 
   std::string Path;
   std::string Host;
@@ -39,18 +41,22 @@ class TsHTTP {
   bool ShowHourglass = true;
 
  private:
-  void DoSocketHttpRequest(const std::string& path);
+  void DoSocketHttpRequest(const std::string& path, const RequestDeadline& deadline);
   bool CanReuseConnection();
   void DoOpenSocket();
   void OpenWithBoundedWait(uint32_t limit_ms);
-  void DoSend(const std::string& request);
-  bool DoReceive();
+  void DoSend(const std::string& request, const RequestDeadline& deadline);
+  bool DoReceive(const RequestDeadline& deadline);
   void CloseConnection() noexcept;
   static void WaitTick(void* client);
 
   std::unique_ptr<SocketStream> stream_;
   std::unique_ptr<HttpPlatform> socket_;
 };
+
+// The time limit of the manifest request (the argument of Get). It runs
+// before the window exists, with the product already ended and no Cancel.
+inline constexpr uint32_t kManifestTimeLimit = 60000;  // ms
 
 // The module's client, created at start-up for kDefaultHost.
 extern std::unique_ptr<TsHTTP> DefaultClient;
