@@ -21,17 +21,67 @@ add_library(zq_jpeg STATIC IMPORTED)
 set_target_properties(zq_jpeg PROPERTIES IMPORTED_LOCATION ${ZQ_JPEG_PREFIX}/lib/libjpeg.a
                       INTERFACE_INCLUDE_DIRECTORIES ${ZQ_JPEG_PREFIX}/include)
 
+# libsodium, cross-built the same way: Ed25519 and SHA-256 for signed sites.
+set(ZQ_SODIUM_PREFIX ${CMAKE_BINARY_DIR}/_deps/libsodium)
+execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/build-libsodium.sh ${ZQ_TRIPLE} ${ZQ_SODIUM_PREFIX}
+                RESULT_VARIABLE sodium_rc)
+if(NOT sodium_rc EQUAL 0)
+  message(FATAL_ERROR "libsodium could not be cross-built for ${ZQ_TRIPLE}")
+endif()
+add_library(zq_sodium STATIC IMPORTED)
+set_target_properties(zq_sodium PROPERTIES IMPORTED_LOCATION ${ZQ_SODIUM_PREFIX}/lib/libsodium.a
+                      INTERFACE_INCLUDE_DIRECTORIES ${ZQ_SODIUM_PREFIX}/include
+                      INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC=1
+                      INTERFACE_LINK_LIBRARIES advapi32)
+target_link_libraries(zq_core PUBLIC zq_sodium)
+
 add_library(zq_win STATIC ${ZQ_WIN_SOURCES})
 target_link_libraries(zq_win PUBLIC zq_core zq_jpeg ws2_32 version setupapi comctl32 shell32
                       ole32 user32 gdi32 kernel32)
 
 configure_file(${CMAKE_SOURCE_DIR}/res/SetupZQ.manifest.in ${CMAKE_BINARY_DIR}/SetupZQ.manifest @ONLY)
-add_executable(SetupZQ WIN32 ${CMAKE_SOURCE_DIR}/setup/winmain_win.cpp ${CMAKE_SOURCE_DIR}/res/SetupZQ.rc)
-target_include_directories(SetupZQ PRIVATE ${CMAKE_BINARY_DIR})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/SetupZQ.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/SetupZQ.manifest;${CMAKE_SOURCE_DIR}/res/logo.jpg")
-target_link_libraries(SetupZQ PRIVATE zq_win)
-set_target_properties(SetupZQ PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+include(${CMAKE_SOURCE_DIR}/cmake/site_keys.cmake)
+
+# One setup program, with the site keys of the .pub files in `keys` (none:
+# the unkeyed program, which never asks for a signature).
+function(zq_add_setup_program target keys)
+  set(gen ${CMAKE_BINARY_DIR}/generated/${target})
+  zq_site_keys_header(${gen}/site_keys.h "${keys}")
+  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/setup/winmain_win.cpp ${CMAKE_SOURCE_DIR}/res/SetupZQ.rc)
+  target_include_directories(${target} PRIVATE ${gen} ${CMAKE_BINARY_DIR})
+  target_link_libraries(${target} PRIVATE zq_win)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
+# The shipped program: keyed only when the vendor gives its keys,
+# -DZQ_SITE_KEYS=FILE[;FILE].
+set(ZQ_SITE_KEYS "" CACHE STRING "Public key files (.pub) of the sites SetupZQ.exe accepts, at most two")
+zq_add_setup_program(SetupZQ "${ZQ_SITE_KEYS}")
+
+# For the whole runs: SetupZQ-keyed.exe, with two test keys that the native
+# zq-publish makes in this tree (test-keys/site-a and site-b). Left out when
+# the native tree is not built yet.
+set(ZQ_NATIVE_PUBLISH ${CMAKE_SOURCE_DIR}/build/native/tools/publish/zq-publish CACHE FILEPATH
+    "The native zq-publish, which makes the test keys of SetupZQ-keyed.exe")
+if(EXISTS ${ZQ_NATIVE_PUBLISH})
+  set(test_keys)
+  foreach(k IN ITEMS site-a site-b)
+    set(key ${CMAKE_BINARY_DIR}/test-keys/${k})
+    if(NOT EXISTS ${key}.pub)
+      file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-keys)
+      execute_process(COMMAND ${ZQ_NATIVE_PUBLISH} --new-key ${key} RESULT_VARIABLE rc)
+      if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "could not make the test key ${key}")
+      endif()
+    endif()
+    list(APPEND test_keys ${key}.pub)
+  endforeach()
+  zq_add_setup_program(SetupZQ-keyed "${test_keys}")
+else()
+  message(STATUS "SetupZQ-keyed.exe left out: no native zq-publish at ${ZQ_NATIVE_PUBLISH}")
+endif()
 
 file(GLOB tool_dirs CONFIGURE_DEPENDS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tools/*)
 foreach(d IN LISTS tool_dirs)

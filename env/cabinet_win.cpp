@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "env/os_error_win.h"
+#include "env/reserved_name.h"
 #include "env/safe_name.h"
 
 namespace zq {
@@ -29,6 +30,8 @@ UINT OnFileInCabinet(CabinetExtraction& x, FILE_IN_CABINET_INFO_A& info) {
   if (!IsSafeRelativeName(name))
     throw Error("Nome de arquivo inválido dentro do arquivo compactado (fora da pasta de instalação): \"" +
                 name + "\"");
+  if (IsReservedCabinetMember(name))
+    throw Error("Nome de arquivo reservado ao programa de instalação dentro do arquivo compactado: \"" + name + "\"");
   // Each file goes to the folder followed by its own name.
   const std::string target = x.folder + name;
   if (target.size() > kMaxPathText)

@@ -40,7 +40,10 @@ TsHTTP::TsHTTP(const std::string& address, std::unique_ptr<HttpPlatform> platfor
 
 TsHTTP::~TsHTTP() { CloseConnection(); }
 
-MemoryStream& TsHTTP::Get(const std::string& path) {
+MemoryStream& TsHTTP::Get(const std::string& path) { return Get(path, kAnyLength); }
+
+MemoryStream& TsHTTP::Get(const std::string& path, int64_t expected_length) {
+  expected_length_ = expected_length;
   const bool hourglass = ShowHourglass;
   if (hourglass) socket_->ShowHourglass();
   try {
@@ -161,6 +164,7 @@ void TsHTTP::DoSend(const std::string& request) {
 
 bool TsHTTP::DoReceive() {
   ReplyReader reader(*stream_, BufferRec, Response, SocketTimeout, OnProgress, Host, Path);
+  reader.ExpectLength(expected_length_);
   return reader.DoReceive();
 }
 

@@ -23,6 +23,10 @@ class TsHTTP {
 
   // One GET of path; returns Response holding the body, positioned at 0.
   MemoryStream& Get(const std::string& path);
+  // The same, for a body that must be exactly expected_length bytes: a reply
+  // announcing another length raises EUnexpectedLength before its body is
+  // read, and one without an announced length does once it grows past.
+  MemoryStream& Get(const std::string& path, int64_t expected_length);
 
   std::string Path;
   std::string Host;
@@ -50,6 +54,7 @@ class TsHTTP {
 
   std::unique_ptr<SocketStream> stream_;
   std::unique_ptr<HttpPlatform> socket_;
+  int64_t expected_length_ = kAnyLength;  // of the request under way
 };
 
 // The module's client, created at start-up for kDefaultHost.

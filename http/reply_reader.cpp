@@ -104,7 +104,12 @@ std::string_view ReplyReader::Text() const {
   return std::string_view(p, zero ? static_cast<size_t>(zero - p) : count_);
 }
 
-void ReplyReader::Report(size_t n) { on_progress_(static_cast<int32_t>(n)); }
+void ReplyReader::Report(size_t n) {
+  // A body without an announced length may not grow past the expected one.
+  if (expected_length_ != kAnyLength && static_cast<int64_t>(response_.Position()) > expected_length_)
+    throw EUnexpectedLength(static_cast<int64_t>(response_.Position()), false);
+  on_progress_(static_cast<int32_t>(n));
+}
 
 int32_t ReplyReader::ReadAt(size_t offset) {
   return stream_.Read(buf_.data() + offset, static_cast<int32_t>(kBufferSize - offset));
@@ -178,6 +183,7 @@ void ReplyReader::GetResponseTC() {
   const auto length = static_cast<int32_t>(LittleEndian32(buf_.data() + 4));
   if (length < 0 || length > kMaxAnnouncedLength)
     throw Error("GetResponseTC - invalid frame length = " + std::to_string(length));
+  CheckLength(length);
   const auto total = static_cast<size_t>(length);
   response_.ResetTo(total);
   const size_t first = count_ - header_ - 8;
@@ -230,6 +236,7 @@ void ReplyReader::ReadBody() {
     const int32_t length = StrToInt(Trim(*value));
     if (length > kMaxAnnouncedLength) throw Error("DoSocketHttpRequest - too large ContentLength = " + *value);
     if (length < 0) throw Error("DoSocketHttpRequest - invalid ContentLength = " + *value);
+    CheckLength(length);
     ReadLengthBody(length, body_start);
   } else {
     ReadUntilClose(body_start);

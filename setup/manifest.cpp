@@ -5,6 +5,7 @@
 #include "base/error.h"
 #include "base/str_to_int.h"
 #include "base/text.h"
+#include "env/reserved_name.h"
 #include "env/safe_name.h"
 
 namespace zq {
@@ -85,6 +86,8 @@ void CheckName(const std::string& line, size_t index) {
     throw Error(where + " sem nome de arquivo: \"" + line + "\"");
   if (!IsSafeRelativeName(name))
     throw Error(where + " com nome de arquivo inválido (fora da pasta de instalação): \"" + name + "\"");
+  if (IsReservedManifestName(name))
+    throw Error(where + " com nome de arquivo reservado ao programa de instalação: \"" + name + "\"");
 }
 
 }  // namespace
