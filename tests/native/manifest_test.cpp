@@ -191,6 +191,9 @@ TEST(EvaluateManifest, FaultyLinesStopBeforeAnythingIsLookedAt) {
        "Linha 1 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"\\evil.dll\""},
       {"sub/../../evil.dll=1;5",
        "Linha 1 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"sub/../../evil.dll\""},
+      {"ok.dll=1;1\nsrvaddr.=1;5",
+       "Linha 2 do manifesto com nome de arquivo reservado ao programa de instalação: \"srvaddr.\""},
+      {"ZQSITE.SER=1;5", "Linha 1 do manifesto com nome de arquivo reservado ao programa de instalação: \"ZQSITE.SER\""},
   };
   for (const auto& c : cases) {
     FakeFiles files;
