@@ -173,6 +173,7 @@ e2e_note "announced length differing from the signed size refused before the bod
 spoil
 printf 'garbage\n' >"$spoiled/BinZQ/ZQSITE.SIG"
 e2e_serve "$spoiled"
+: >"$E2E_ACCESS_LOG"
 fresh_upd
 cp "$E2E_SETUPZQ" "$upd/SetupZQ.exe"
 E2E_EXE="$upd/SetupZQ.exe" e2e_start_setup xctkd "127.0.0.1:$E2E_PORT"
