@@ -4,23 +4,16 @@
 
 #include <algorithm>
 
-#include "base/error.h"
+// No sodium_init here. What the program calls (SHA-256, and Ed25519
+// verification over ref10 and SHA-512) is plain C that libsodium never
+// dispatches at run time and that needs no random numbers; sodium_init
+// would only pick implementations of other primitives (Argon2, BLAKE2b,
+// Poly1305, Curve25519, ChaCha20, Salsa20), and linking it pulls every one
+// of them into SetupZQ.exe (about 300 KB). Signing (site_sign.cpp) does call it.
 
 namespace zq {
 
-namespace {
-
-// Picks libsodium's implementations once; nothing here needs its random
-// numbers, but sodium_init is what the library asks for first.
-void EnsureSodium() {
-  static const bool ready = sodium_init() >= 0;
-  if (!ready) throw Error("libsodium: sodium_init failed");
-}
-
-}  // namespace
-
 Sha256Digest Sha256(const uint8_t* data, size_t n) {
-  EnsureSodium();
   Sha256Digest d{};
   crypto_hash_sha256(d.data(), data, n);
   return d;
@@ -38,9 +31,8 @@ KeyId KeyIdOf(const PublicKey& key) {
 }
 
 bool VerifyEd25519(std::string_view message, const Ed25519Signature& signature, const PublicKey& key) {
-  EnsureSodium();
-  return crypto_sign_verify_detached(signature.data(), reinterpret_cast<const unsigned char*>(message.data()),
-                                     message.size(), key.data()) == 0;
+  return crypto_sign_ed25519_verify_detached(signature.data(), reinterpret_cast<const unsigned char*>(message.data()),
+                                             message.size(), key.data()) == 0;
 }
 
 }  // namespace zq
