@@ -65,27 +65,31 @@ endfunction()
 set(ZQ_SITE_KEYS "" CACHE STRING "Public key files (.pub) of the sites SetupZQ.exe accepts, at most two")
 zq_add_setup_program(SetupZQ "${ZQ_SITE_KEYS}")
 
-# For the whole runs: SetupZQ-keyed.exe, with two test keys that the native
-# zq-publish makes in this tree (test-keys/site-a and site-b). Left out when
-# the native tree is not built yet.
+# For the whole runs and the demo, programs keyed with keys that the native
+# zq-publish makes in this tree: SetupZQ-keyed.exe with test-keys/site-a and
+# site-b, SetupZQ-demo.exe with test-keys/demo. Left out when the native tree
+# is not built yet.
 set(ZQ_NATIVE_PUBLISH ${CMAKE_SOURCE_DIR}/build/native/tools/publish/zq-publish CACHE FILEPATH
-    "The native zq-publish, which makes the test keys of SetupZQ-keyed.exe")
-if(EXISTS ${ZQ_NATIVE_PUBLISH})
-  set(test_keys)
-  foreach(k IN ITEMS site-a site-b)
-    set(key ${CMAKE_BINARY_DIR}/test-keys/${k})
-    if(NOT EXISTS ${key}.pub)
-      file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-keys)
-      execute_process(COMMAND ${ZQ_NATIVE_PUBLISH} --new-key ${key} RESULT_VARIABLE rc)
-      if(NOT rc EQUAL 0)
-        message(FATAL_ERROR "could not make the test key ${key}")
-      endif()
+    "The native zq-publish, which makes the keys of SetupZQ-keyed.exe and SetupZQ-demo.exe")
+function(zq_tree_key name out)
+  set(key ${CMAKE_BINARY_DIR}/test-keys/${name})
+  if(NOT EXISTS ${key}.pub)
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-keys)
+    execute_process(COMMAND ${ZQ_NATIVE_PUBLISH} --new-key ${key} RESULT_VARIABLE rc OUTPUT_QUIET)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "could not make the key ${key}")
     endif()
-    list(APPEND test_keys ${key}.pub)
-  endforeach()
-  zq_add_setup_program(SetupZQ-keyed "${test_keys}")
+  endif()
+  set(${out} ${key}.pub PARENT_SCOPE)
+endfunction()
+if(EXISTS ${ZQ_NATIVE_PUBLISH})
+  zq_tree_key(site-a key_a)
+  zq_tree_key(site-b key_b)
+  zq_tree_key(demo key_demo)
+  zq_add_setup_program(SetupZQ-keyed "${key_a};${key_b}")
+  zq_add_setup_program(SetupZQ-demo "${key_demo}")
 else()
-  message(STATUS "SetupZQ-keyed.exe left out: no native zq-publish at ${ZQ_NATIVE_PUBLISH}")
+  message(STATUS "SetupZQ-keyed.exe and SetupZQ-demo.exe left out: no native zq-publish at ${ZQ_NATIVE_PUBLISH}")
 endif()
 
 file(GLOB tool_dirs CONFIGURE_DEPENDS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tools/*)

@@ -104,26 +104,7 @@ e2e_note "changed manifest byte refused"
 # A byte of a.cab's data changed and its block's checksum recomputed: the
 # checksum walk passes it, the hash does not.
 spoil
-python3 - "$spoiled/BinZQ/a.cab" <<'PY'
-import struct, sys
-def csum(data, seed):
-    s = seed
-    n = len(data) // 4
-    for i in range(n):
-        s ^= struct.unpack_from("<I", data, 4 * i)[0]
-    t = 0
-    for c in data[4 * n:]:
-        t = t << 8 | c
-    return s ^ t
-p = sys.argv[1]
-b = bytearray(open(p, "rb").read())
-start = struct.unpack_from("<I", b, 36)[0]
-size = struct.unpack_from("<H", b, start + 4)[0]
-b[start + 8 + size // 2] ^= 0x01
-fields = bytes(b[start + 4:start + 8])
-struct.pack_into("<I", b, start, csum(fields, csum(bytes(b[start + 8:start + 8 + size]), 0)))
-open(p, "wb").write(b)
-PY
+e2e_tamper_cabinet "$spoiled/BinZQ/a.cab"
 fresh_upd
 refused "a.cab => " prompted
 grep -qF "Arquivo compactado não confere com a assinatura do site (SHA-256 diferente)" "$E2E_DIR/last_box.out" ||
