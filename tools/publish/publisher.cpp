@@ -13,6 +13,7 @@
 
 #include "base/error.h"
 #include "cabinet_maker.h"
+#include "env/reserved_name.h"
 #include "file_bytes.h"
 #include "pe_version.h"
 #include "setup/site_crypto.h"
@@ -54,6 +55,9 @@ std::vector<SourceFile> ListSource(const std::string& dir) {
     }
     if (!S_ISREG(st.st_mode)) throw Error(Printable(path) + " is not a regular file");
     CheckProductName(name);
+    if (IsReservedManifestName(name)) {
+      throw Error("'" + name + "' is a file SetupZQ keeps for itself in the installation folder; it can't be published");
+    }
     files.push_back({name, path, static_cast<std::int64_t>(st.st_mtime)});
   }
   if (files.empty()) throw Error("source folder " + dir + " holds no files");
