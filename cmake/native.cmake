@@ -6,6 +6,9 @@ if(ZQ_SANITIZE)
 endif()
 
 find_package(GTest REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(ZQ_SODIUM REQUIRED IMPORTED_TARGET libsodium)
+target_link_libraries(zq_core PUBLIC PkgConfig::ZQ_SODIUM)
 include(GoogleTest)
 
 file(GLOB native_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)

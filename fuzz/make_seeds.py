@@ -127,6 +127,22 @@ SEEDS['cabinet_check'] = [
 ]
 
 
+def site_signature(files, serial=b'1733900000'):
+    h = b'ab' * 32
+    t = b'ZQSITE.SIG 1\nkey 0123456789abcdef\nserial ' + serial + b'\nmanifest ' + h + b'\n'
+    for f in files:
+        t += b'file ' + f + b';' + h + b'\n'
+    return t + b'signature ' + b'cd' * 64 + b'\n'
+
+
+SEEDS['site_signature'] = [
+    site_signature([b'DeskZQ.exe=1.0.0.5;900', b'SetupZQ.exe=2.2.0.176;700']),
+    site_signature([]), site_signature([b'leiame=;0', b'a.dll=2.0 vers\xe3o=x;2147483647'], serial=b'1'),
+    site_signature([b'a.dll=1;01']), site_signature([b'a.dll=1;5'], serial=b'0'),
+    b'ZQSITE.SIG 1\r\nkey 0123456789abcdef\r\n', b'ZQSITE.SIG 1\n',
+]
+
+
 def main():
     for name, seeds in SEEDS.items():
         folder = os.path.join(HERE, 'corpus', name)

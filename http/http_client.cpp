@@ -41,7 +41,16 @@ TsHTTP::TsHTTP(const std::string& address, std::unique_ptr<HttpPlatform> platfor
 TsHTTP::~TsHTTP() { CloseConnection(); }
 
 MemoryStream& TsHTTP::Get(const std::string& path, uint32_t time_limit_ms) {
+  return Request(path, time_limit_ms, kAnyLength);
+}
+
+MemoryStream& TsHTTP::GetExactly(const std::string& path, int64_t expected_length) {
+  return Request(path, 0, expected_length);
+}
+
+MemoryStream& TsHTTP::Request(const std::string& path, uint32_t time_limit_ms, int64_t expected_length) {
   const RequestDeadline deadline(*socket_, time_limit_ms);
+  expected_length_ = expected_length;
   const bool hourglass = ShowHourglass;
   if (hourglass) socket_->ShowHourglass();
   try {
@@ -163,6 +172,7 @@ void TsHTTP::DoSend(const std::string& request, const RequestDeadline& deadline)
 
 bool TsHTTP::DoReceive(const RequestDeadline& deadline) {
   ReplyReader reader(*stream_, BufferRec, Response, SocketTimeout, OnProgress, Host, Path, deadline);
+  reader.ExpectLength(expected_length_);
   return reader.DoReceive();
 }
 

@@ -25,6 +25,10 @@ class TsHTTP {
   // time_limit_ms bounds the whole request, connecting included; 0: each
   // transfer is bounded by SocketTimeout alone.
   MemoryStream& Get(const std::string& path, uint32_t time_limit_ms = 0);
+  // The same, for a body that must be exactly expected_length bytes: a reply
+  // announcing another length raises EUnexpectedLength before its body is
+  // read, and one without an announced length does once it grows past.
+  MemoryStream& GetExactly(const std::string& path, int64_t expected_length);
 
   std::string Path;
   std::string Host;
@@ -41,6 +45,7 @@ class TsHTTP {
   bool ShowHourglass = true;
 
  private:
+  MemoryStream& Request(const std::string& path, uint32_t time_limit_ms, int64_t expected_length);
   void DoSocketHttpRequest(const std::string& path, const RequestDeadline& deadline);
   bool CanReuseConnection();
   void DoOpenSocket();
@@ -52,6 +57,7 @@ class TsHTTP {
 
   std::unique_ptr<SocketStream> stream_;
   std::unique_ptr<HttpPlatform> socket_;
+  int64_t expected_length_ = kAnyLength;  // of the request under way
 };
 
 // The time limit of the manifest request (the argument of Get). It runs

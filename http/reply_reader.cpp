@@ -104,7 +104,12 @@ std::string_view ReplyReader::Text() const {
   return std::string_view(p, zero ? static_cast<size_t>(zero - p) : count_);
 }
 
-void ReplyReader::Report(size_t n) { on_progress_(static_cast<int32_t>(n)); }
+void ReplyReader::Report(size_t n) {
+  // A body without an announced length may not grow past the expected one.
+  if (expected_length_ != kAnyLength && static_cast<int64_t>(response_.Position()) > expected_length_)
+    throw EUnexpectedLength(static_cast<int64_t>(response_.Position()), false);
+  on_progress_(static_cast<int32_t>(n));
+}
 
 int32_t ReplyReader::ReadAt(size_t offset, int32_t timeout) {
   TimeoutOverride limited(stream_, deadline_.Cap(timeout));
@@ -215,6 +220,7 @@ void ReplyReader::GetResponseTC() {
     throw Error("GetResponseTC - invalid frame length = " + std::to_string(length));
   // Of an error frame only the start becomes the message; the failure
   // closes the connection, so the rest need not be read.
+  if (marker != kErrorMarker) CheckLength(length);
   const auto total = marker == kErrorMarker ? std::min(static_cast<size_t>(length), kMaxErrorText)
                                             : static_cast<size_t>(length);
   response_.ResetExpecting(total);
@@ -267,6 +273,7 @@ void ReplyReader::ReadBody() {
     const int32_t length = StrToInt(Trim(*value));
     if (length > max_body_) throw Error("DoSocketHttpRequest - too large ContentLength = " + *value);
     if (length < 0) throw Error("DoSocketHttpRequest - invalid ContentLength = " + *value);
+    CheckLength(length);
     ReadLengthBody(length, body_start);
   } else {
     ReadUntilClose(body_start);

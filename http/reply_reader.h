@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/error.h"
 #include "base/event_slot.h"
 #include "base/memory_stream.h"
 #include "http/reply_limits.h"
@@ -28,6 +29,21 @@ struct ReceiveBuffer {
 // only shape the failure texts.
 int GetHttpReturnCode(std::string_view text, const std::string& host, const std::string& path);
 
+// No expected length: any body is taken.
+inline constexpr int64_t kAnyLength = -1;
+
+// Raised when a reply's body is not of the expected length: as soon as the
+// reply announces another length (Content-Length, frame length), or when a
+// body without one grows past it. `Length` is the announced length, or the
+// bytes received so far.
+class EUnexpectedLength : public Error {
+ public:
+  EUnexpectedLength(int64_t length, bool announced)
+      : Error("Não foi possível acessar o servidor (tamanho não esperado)"), Length(length), Announced(announced) {}
+  int64_t Length;
+  bool Announced;
+};
+
 class ReplyReader {
  public:
   // Every read's timeout is cut to what the deadline leaves. max_body caps
@@ -43,7 +59,13 @@ class ReplyReader {
   // more than it announced).
   bool DoReceive();
 
+  // The body must be exactly n bytes long (kAnyLength: any length).
+  void ExpectLength(int64_t n) { expected_length_ = n; }
+
  private:
+  void CheckLength(int64_t length) const {
+    if (expected_length_ != kAnyLength && length != expected_length_) throw EUnexpectedLength(length, true);
+  }
   void ZeroBuffer() { buf_.fill(0); }
   int32_t ReadAt(size_t offset, int32_t timeout);
   int32_t ReadHeadAt(size_t offset, int32_t timeout);
@@ -75,6 +97,7 @@ class ReplyReader {
   size_t count_ = 0;    // bytes of the current block in the buffer
   size_t header_ = 0;   // h: where the frame started in the first block
   bool must_close_ = false;
+  int64_t expected_length_ = kAnyLength;
 };
 
 }  // namespace zq

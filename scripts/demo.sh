@@ -93,5 +93,54 @@ say "Requests of the update run:"
 cut -d' ' -f2- "$E2E_ACCESS_LOG" | sed 's/^/   /'
 say "The product was started with:"
 e2e_product_starts | tail -n 1 | sed 's/^/   /'
+# Signed site: a program with the demo key built in (SetupZQ-demo.exe, key
+# made by the native zq-publish in build/win64/test-keys) installs and
+# updates from a signed site, then refuses a cabinet changed on the way.
+demo_exe=$E2E_WIN/bin/SetupZQ-demo.exe
+demo_key=$E2E_WIN/test-keys/demo.key
+e2e_cleanup
+signed=$E2E_DIR/signed-site
+say "Signed site: zq-publish --key $(basename "$demo_key") (the program is $(basename "$demo_exe"), keyed with demo.pub)"
+"$E2E_PUBLISH" --key "$demo_key" "$product" "$signed" | tail -n 1 | sed 's/^/   /'
+e2e_serve "$signed" "" "limit_rate ${ZQ_DEMO_RATE:-8m};"
+sdata=$(e2e_data_folder "$E2E_PORT")
+rm -rf "$sdata"
+say "Signed installation run"
+E2E_EXE="$demo_exe" e2e_start_setup xctltn "127.0.0.1:$E2E_PORT" demo chave
+answer_prompt signed-install "Instalação do Sistema"
+e2e_wait_setup 300
+show_versions "$sdata"
+say "Highest serial installed from (ZQSITE.SER): $(cat "$sdata/ZQSITE.SER")"
+
+say "Publishing ZQReports.dll 3.1.0.4, signed; signed update run"
+e2e_versioned_file "$product/ZQReports.dll" "3.1.0.4"
+"$E2E_PUBLISH" --key "$demo_key" "$product" "$signed" | tail -n 1 | sed 's/^/   /'
+: >"$E2E_ACCESS_LOG"
+E2E_EXE="$sdata/SetupZQ.exe" e2e_start_setup xctkd "127.0.0.1:$E2E_PORT" demo chave
+answer_prompt signed-update "Atualização do Sistema"
+e2e_wait_setup 300
+say "Requests of the signed update run:"
+cut -d' ' -f2- "$E2E_ACCESS_LOG" | sed 's/^/   /'
+show_versions "$sdata"
+
+say "Publishing ZQReports.dll 3.1.0.5, signed; on the way one byte of ZQReports.cab changes (block checksum recomputed)"
+e2e_versioned_file "$product/ZQReports.dll" "3.1.0.5"
+"$E2E_PUBLISH" --key "$demo_key" "$product" "$signed" | tail -n 1 | sed 's/^/   /'
+e2e_tamper_cabinet "$signed/BinZQ/ZQReports.cab"
+starts=$(e2e_product_starts | wc -l)
+E2E_EXE="$sdata/SetupZQ.exe" e2e_start_setup xctkd "127.0.0.1:$E2E_PORT" demo chave
+if [ "$interactive" = 1 ]; then
+  echo "   answer the prompt and read the error box on the display"
+else
+  e2e_confirm_start 6
+  box=$(e2e_ui wait --caption "Atualização do Sistema" --class "#32770" --timeout 60000) || e2e_fail "no error box"
+  shot refused-cabinet
+  say "The program refused it; the error box says:"
+  printf '%s\n' "$box" | sed 's/^/   /'
+  e2e_press --caption "Atualização do Sistema" --class "#32770" --id 1 --timeout 5000 || e2e_fail "could not close the box"
+fi
+e2e_wait_setup 300
+say "After the refusal: ZQReports.dll is still $("$E2E_PUBLISH" --print-version "$sdata/ZQReports.dll"), ZQReports.cab $([ -e "$sdata/ZQReports.cab" ] && echo present || echo 'not saved'), product started $(( $(e2e_product_starts | wc -l) - starts )) times"
+
 say "Screenshots: $shots"
 ls "$shots" | sed 's/^/   /'

@@ -7,7 +7,8 @@ PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64
   wine64 xvfb x11-utils xauth gcab libgcab-dev cabextract icoutils imagemagick
-  nginx-light squid libjpeg62-turbo-dev nasm dpkg-dev file python3 pkg-config
+  nginx-light squid libjpeg62-turbo-dev libsodium-dev autoconf automake libtool
+  nasm dpkg-dev file python3 pkg-config
   libglib2.0-dev xdotool fonts-wine fonts-liberation
 )
 
@@ -19,7 +20,7 @@ done
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
 
-# The libjpeg-turbo source package is cross-built for both MinGW targets.
+# The libjpeg-turbo and libsodium source packages are cross-built for both MinGW targets.
 if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null; then
   if ls /etc/apt/sources.list.d/*.sources >/dev/null 2>&1 && grep -qs 'Suites:.*bookworm' /etc/apt/sources.list.d/*.sources; then
     f=$(grep -ls 'Suites:.*bookworm' /etc/apt/sources.list.d/*.sources | head -n1)

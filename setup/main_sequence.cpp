@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "env/cabinet_check.h"
+#include "http/reply_reader.h"
 #include "setup/cab_name.h"
 #include "setup/command_line.h"
 #include "setup/manifest.h"
@@ -11,6 +12,7 @@
 #include "setup/run_globals.h"
 #include "setup/run_mode.h"
 #include "setup/setup_host.h"
+#include "setup/site_check.h"
 #include "setup/site_contract.h"
 
 namespace zq {
@@ -35,7 +37,48 @@ void CheckCabinetData(const MemoryStream& body, const std::string& folder, const
     throw Error(head + "Arquivo compactado danificado (soma de verificação do " + *block + " não confere)");
 }
 
-void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::string& folder) {
+// The signature file, fetched right after the manifest: it must be signed
+// by one of the keys, vouch for the manifest's exact bytes and lines, and
+// carry a serial not lower than the highest installed from, which then
+// becomes the highest.
+SiteSignature CheckSignedSite(SetupHost& host, std::span<const PublicKey> keys, const std::string& manifestBytes,
+                              const ManifestList& manifest, const std::string& folder) {
+  std::string bytes;
+  try {
+    bytes = host.Get(kSignaturePath).Text();
+  } catch (const Error& e) {
+    throw Error(MissingSignatureMessage(e.what()));
+  }
+  SiteSignature s = VerifySignatureFile(bytes, keys);
+  CheckSignedManifest(s, manifestBytes, manifest);
+  const std::string serialPath = folder + kSerialFileName;
+  const std::optional<uint64_t> stored = StoredSerial(host.ReadSmallFile(serialPath, kMaxSerialFile), serialPath);
+  CheckSerial(s.serial, stored);
+  if (!stored || s.serial > *stored) {
+    const std::string text = SerialFileText(s.serial);
+    if (host.WriteNewFile(serialPath, text) != static_cast<int64_t>(text.size()))
+      throw Error("Não foi possível gravar o arquivo: " + serialPath);
+  }
+  return s;
+}
+
+// A signed cabinet: its announced length is checked before the body is read,
+// its size and hash before it is saved.
+MemoryStream& GetSignedCabinet(SetupHost& host, const SignedFile& f, const std::string& folder,
+                               const std::string& cab) {
+  MemoryStream* body = nullptr;
+  try {
+    body = &host.GetExactly(kCabinetFolder + cab, f.size);
+  } catch (const EUnexpectedLength& e) {
+    throw Error(CabinetLengthMessage(folder, cab, e.Announced ? "tamanho anunciado" : "tamanho recebido", e.Length,
+                                     f.size));
+  }
+  CheckSignedCabinet(f, body->Data(), body->Size(), folder, cab);
+  return *body;
+}
+
+void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::string& folder,
+                 const std::optional<SiteSignature>& signature) {
   host.InstallProgressHandler();
   host.SetBarMax(TotalBytes);
   RunState& w = host.Window();
@@ -48,7 +91,8 @@ void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::strin
     const std::string name = ManifestList::NameOf(manifest.Line(i));
     if (manifest.Value(name) == "OK") continue;
     const std::string cab = CabName(name);
-    MemoryStream& body = host.Get(kCabinetFolder + cab);
+    MemoryStream& body =
+        signature ? GetSignedCabinet(host, signature->files[i], folder, cab) : host.Get(kCabinetFolder + cab);
     host.SaveToFile(body, folder + cab);
     if (name != kSetupExe) {
       CheckCabinetData(body, folder, cab);
@@ -67,7 +111,7 @@ void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::strin
 }
 
 // Steps from the mode word to the start of the product; raises on failure.
-void RunSequence(const std::vector<std::string>& args, SetupHost& host) {
+void RunSequence(const std::vector<std::string>& args, SetupHost& host, std::span<const PublicKey> keys) {
   host.CreateSetupWindow();
   const std::optional<bool> mode = InstallModeForWord(ArgumentAt(args, 1));
   if (!mode) return;
@@ -100,14 +144,17 @@ void RunSequence(const std::vector<std::string>& args, SetupHost& host) {
     WriteServerAddress(host, folder, ArgumentAt(args, 2));
   }
 
-  ManifestList manifest = ManifestList::FromText(host.Get(kManifestPath).Text());
+  const std::string manifestBytes = host.Get(kManifestPath).Text();
+  ManifestList manifest = ManifestList::FromText(manifestBytes);
+  std::optional<SiteSignature> signature;
+  if (!keys.empty()) signature = CheckSignedSite(host, keys, manifestBytes, manifest, folder);
   EvaluateManifest(manifest, TotalBytes, folder, host.Files());
 
   if (!host.ConfirmStart()) return;
   host.ShowSetupWindow();
   host.PumpMessages();
 
-  if (TotalBytes > 0) DownloadAll(host, manifest, folder);
+  if (TotalBytes > 0) DownloadAll(host, manifest, folder, signature);
 
   const std::string command = BuildProductCommand(productPath, ArgumentAt(args, 3), ArgumentAt(args, 4));
   host.PumpMessages();
@@ -117,10 +164,10 @@ void RunSequence(const std::vector<std::string>& args, SetupHost& host) {
 
 }  // namespace
 
-void RunSetup(const std::vector<std::string>& args, SetupHost& host) {
+void RunSetup(const std::vector<std::string>& args, SetupHost& host, std::span<const PublicKey> siteKeys) {
   host.CreateClient(ArgumentAt(args, 2));
   try {
-    RunSequence(args, host);
+    RunSequence(args, host, siteKeys);
   } catch (const std::exception& e) {
     host.ShowErrorBox(e.what(), host.WindowCaption());
   }

@@ -3,6 +3,7 @@
 // setup window, the prompts, the folders, files and processes. The Windows
 // program implements it over the real subsystems; tests use a fake.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/memory_stream.h"
@@ -24,6 +25,10 @@ class SetupHost {
   virtual void CreateClient(const std::string& address) = 0;
   virtual int32_t ClientPort() = 0;
   virtual MemoryStream& Get(const std::string& path) = 0;
+  // A GET whose body must be exactly `length` bytes: a reply that announces
+  // another length raises EUnexpectedLength (http/reply_reader.h) before its
+  // body is read.
+  virtual MemoryStream& GetExactly(const std::string& path, int64_t length) = 0;
   // Puts the window's progress handler into the client's OnProgress slot.
   virtual void InstallProgressHandler() = 0;
 
@@ -60,6 +65,10 @@ class SetupHost {
   // Creates (or truncates) the file and writes the bytes in one call.
   // Returns -1 when the file can't be created, else the bytes written.
   virtual int64_t WriteNewFile(const std::string& path, const std::string& bytes) = 0;
+  // The first max + 1 bytes of the file at most (so that a longer file
+  // shows), or nothing when there is no such file; raises "Não foi possível
+  // ler o arquivo: " and the path when it exists but can't be read.
+  virtual std::optional<std::string> ReadSmallFile(const std::string& path, size_t max) = 0;
   // Saves the stream's bytes; raises "Cannot create file %s" or
   // "Stream write error".
   virtual void SaveToFile(const MemoryStream& stream, const std::string& path) = 0;

@@ -47,6 +47,10 @@ int32_t WinSetupHost::ClientPort() { return DefaultClient->Port; }
 
 MemoryStream& WinSetupHost::Get(const std::string& path) { return DefaultClient->Get(path); }
 
+MemoryStream& WinSetupHost::GetExactly(const std::string& path, int64_t length) {
+  return DefaultClient->GetExactly(path, length);
+}
+
 void WinSetupHost::InstallProgressHandler() { DefaultClient->OnProgress.Set(&DownloadProgress, window_); }
 
 void WinSetupHost::CreateSetupWindow() { window_ = TfmSetupZQ::Create(); }
@@ -103,6 +107,22 @@ int64_t WinSetupHost::WriteNewFile(const std::string& path, const std::string& b
   DWORD written = 0;
   if (!WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return 0;
   return written;
+}
+
+std::optional<std::string> WinSetupHost::ReadSmallFile(const std::string& path, size_t max) {
+  UniqueHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    throw Error("Não foi possível ler o arquivo: " + path);
+  }
+  std::string bytes(max + 1, '\0');
+  DWORD read = 0;
+  if (!ReadFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    throw Error("Não foi possível ler o arquivo: " + path);
+  bytes.resize(read);
+  return bytes;
 }
 
 void WinSetupHost::SaveToFile(const MemoryStream& stream, const std::string& path) {

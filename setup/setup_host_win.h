@@ -17,6 +17,7 @@ class WinSetupHost final : public SetupHost {
   void CreateClient(const std::string& address) override;
   int32_t ClientPort() override;
   MemoryStream& Get(const std::string& path) override;
+  MemoryStream& GetExactly(const std::string& path, int64_t length) override;
   void InstallProgressHandler() override;
   void CreateSetupWindow() override;
   RunState& Window() override;
@@ -44,6 +45,7 @@ class WinSetupHost final : public SetupHost {
   bool IsSameFile(const std::string& a, const std::string& b) override;
   bool CopyFileOver(const std::string& from, const std::string& to) override;
   int64_t WriteNewFile(const std::string& path, const std::string& bytes) override;
+  std::optional<std::string> ReadSmallFile(const std::string& path, size_t max) override;
   void SaveToFile(const MemoryStream& stream, const std::string& path) override;
   void ExtractCabinet(const std::string& folder, const std::string& cabName) override;
   uint32_t StartProgram(const std::string& commandLine) override;

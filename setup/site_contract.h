@@ -18,12 +18,17 @@ namespace zq {
 // followed by CabName of the manifest's file name.
 inline constexpr char kManifestPath[] = "/scripts/zq.dll/stptc";
 inline constexpr char kCabinetFolder[] = "/BinZQ/";
+// The signature of a signed site. No manifest name maps to it: every
+// cabinet name ends in ".cab".
+inline constexpr char kSignaturePath[] = "/BinZQ/ZQSITE.SIG";
 
 // The setup program's own file, listed in the manifest by exactly this
 // name; its cabinet is saved into the folder and never extracted.
 inline constexpr char kSetupExe[] = "SetupZQ.exe";
 // The server address file that an installation writes.
 inline constexpr char kServerAddressFile[] = "SRVADDR";
+// The file that keeps the highest serial of a signed site installed from.
+inline constexpr char kSerialFileName[] = "ZQSITE.SER";
 
 // Files of the installation folder that only the program itself writes: no
 // cabinet may carry one, and a manifest may list only those marked `listed`.
@@ -34,6 +39,7 @@ struct ReservedName {
 inline constexpr ReservedName ReservedNames[] = {
     {kSetupExe, true},
     {kServerAddressFile, false},
+    {kSerialFileName, false},
 };
 // The entry of that name (without regard to case), or nullptr.
 const ReservedName* FindReservedName(std::string_view name);

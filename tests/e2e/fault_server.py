@@ -9,6 +9,9 @@ FAULT is one of
   chunked-close  chunked encoding; sends half the body in chunks, closes
   garbage        a line that is no status line, then closes
   404            "404 Not Found" with a short page
+  long-length    announces one byte more than the file holds and sends no
+                 body byte until the client has closed (a client that reads
+                 the body waits); logs "held PATH" when the client closed first
 Every other path is served from ROOT with Content-Length, keep-alive.
 Each request line goes to LOG, one per line. The server prints "ready"
 once it listens, and runs until it is killed.
@@ -77,6 +80,17 @@ def serve(conn, root, log, faults, lock):
                     piece = half[i:i + 4096]
                     conn.sendall(b"%x\r\n" % len(piece) + piece + b"\r\n")
                 conn.shutdown(socket.SHUT_RDWR)
+                return
+            if fault == "long-length":
+                conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: " + str(len(body) + 1).encode() + b"\r\n\r\n")
+                conn.settimeout(30)
+                try:
+                    closed = conn.recv(1) == b""
+                except (socket.timeout, OSError):
+                    closed = False
+                if closed:
+                    with lock, open(log, "a") as f:
+                        f.write("held " + path + "\n")
                 return
             reply(conn, b"200 OK", body)
 

@@ -269,3 +269,29 @@ e2e_product() {
     esac
   done
 }
+
+# e2e_tamper_cabinet CAB: changes one byte of the cabinet's first data block
+# and recomputes that block's checksum, so that the checksum walk passes it
+# and only a hash of the whole cabinet tells.
+e2e_tamper_cabinet() {
+  python3 - "$1" <<'PY'
+import struct, sys
+def csum(data, seed):
+    s = seed
+    n = len(data) // 4
+    for i in range(n):
+        s ^= struct.unpack_from("<I", data, 4 * i)[0]
+    t = 0
+    for c in data[4 * n:]:
+        t = t << 8 | c
+    return s ^ t
+p = sys.argv[1]
+b = bytearray(open(p, "rb").read())
+start = struct.unpack_from("<I", b, 36)[0]
+size = struct.unpack_from("<H", b, start + 4)[0]
+b[start + 8 + size // 2] ^= 0x01
+fields = bytes(b[start + 4:start + 8])
+struct.pack_into("<I", b, start, csum(fields, csum(bytes(b[start + 8:start + 8 + size]), 0)))
+open(p, "wb").write(b)
+PY
+}

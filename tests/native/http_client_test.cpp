@@ -758,5 +758,49 @@ TEST(HttpClient, HourglassIsRestoredAfterAFailureAndUntouchedWhenSwitchedOff) {
   EXPECT_EQ(spy.events, "pump pump ");
 }
 
+// A request with an expected length: a reply announcing another one fails
+// before its body is read, one without an announced length once it grows
+// past; the connection is then closed.
+TEST(HttpReply, AnExpectedLengthIsCheckedAsSoonAsTheReplyKnowsItsLength) {
+  const Bytes rest = "the body the reader must not ask for";
+  struct Case {
+    const char* name;
+    std::vector<Step> reads;
+    int64_t length;     // expected failure's length; -1: the reply is taken
+    bool announced;
+    int reads_made;     // reads of the reply
+  } const cases[] = {
+      {"Content-Length as expected", {Data(kOk + "Content-Length: 5\r\n\r\n"), Data("abcde")}, -1, false, 2},
+      {"Content-Length differs", {Data(kOk + "Content-Length: 6\r\n\r\n"), Data(rest)}, 6, true, 1},
+      {"Content-Length shorter", {Data(kOk + "Content-Length: 4\r\n\r\n"), Data(rest)}, 4, true, 1},
+      {"frame length differs", {Data(Frame(kDataMarker, "abcdef")), Data(rest)}, 6, true, 1},
+      {"chunks grow past it",
+       {Data(kOk + "Transfer-Encoding: chunked\r\n\r\n"), Data("5\r\nabcde\r\n"), Data("3\r\nxyz\r\n"), Data(rest)},
+       8, false, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Client client;
+    Connection& conn = client.Script(c.reads);
+    if (c.length < 0) {
+      EXPECT_EQ(client.http.GetExactly("/x", 5).Text(), "abcde");
+    } else {
+      try {
+        client.http.GetExactly("/x", 5);
+        ADD_FAILURE() << "no failure";
+      } catch (const EUnexpectedLength& e) {
+        EXPECT_EQ(e.Length, c.length);
+        EXPECT_EQ(e.Announced, c.announced);
+      }
+      EXPECT_TRUE(conn.stream_freed);
+    }
+    EXPECT_EQ(conn.reads_made, c.reads_made);
+  }
+  // Without an expected length the same reply is taken.
+  Client client;
+  client.Script({Data(kOk + "Content-Length: 6\r\n\r\nabcdef")});
+  EXPECT_EQ(client.Fetch(), "abcdef");
+}
+
 }  // namespace
 }  // namespace zq

@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <stdexcept>
 
 #include "base/error.h"
 #include "base/text.h"
+#include "http/reply_reader.h"
 #include "setup/main_sequence.h"
 #include "setup/manifest.h"
 #include "setup/run_globals.h"
 #include "setup/setup_host.h"
+#include "setup/site_crypto.h"
 
 namespace zq {
 namespace {
@@ -46,6 +50,8 @@ class FakeHost : public SetupHost {
   int64_t writeResult = -2;  // -2: write every byte
   uint32_t execResult = 33;
   std::string failOnGet;     // request path that raises
+  std::map<std::string, int64_t> announced;  // request path -> announced length (-1: none); else the body's
+  std::map<std::string, std::string> smallFiles;  // path -> content, for ReadSmallFile
   RunState state;
   std::string caption = "Instalação do Sistema";
   int32_t barMax = 0, barPos = 0;
@@ -59,6 +65,16 @@ class FakeHost : public SetupHost {
     if (path == failOnGet) throw Error("Não foi possível acessar o servidor");
     response.Clear();
     const std::string& body = replies.count(path) ? replies[path] : path;
+    response.Write(body.data(), body.size());
+    response.SetPosition(0);
+    return response;
+  }
+  MemoryStream& GetExactly(const std::string& path, int64_t length) override {
+    log.push_back("get " + path + " (" + std::to_string(length) + ")");
+    const std::string& body = replies.count(path) ? replies[path] : path;
+    const int64_t a = announced.count(path) ? announced[path] : static_cast<int64_t>(body.size());
+    if (a != -1 && a != length) throw EUnexpectedLength(a, true);
+    response.Clear();
     response.Write(body.data(), body.size());
     response.SetPosition(0);
     return response;
@@ -108,6 +124,11 @@ class FakeHost : public SetupHost {
   int64_t WriteNewFile(const std::string& path, const std::string& bytes) override {
     log.push_back("write " + path + " [" + bytes + "]");
     return writeResult == -2 ? static_cast<int64_t>(bytes.size()) : writeResult;
+  }
+  std::optional<std::string> ReadSmallFile(const std::string& path, size_t max) override {
+    log.push_back("read " + path);
+    if (!smallFiles.count(path)) return std::nullopt;
+    return smallFiles[path].substr(0, max + 1);
   }
   void SaveToFile(const MemoryStream& s, const std::string& path) override {
     log.push_back("save " + path + " [" + s.Text() + "]");
@@ -391,6 +412,190 @@ TEST_F(MainSequence, EveryLineNotOkIsFetchedInListOrder) {
     if (e.rfind("get /BinZQ", 0) == 0) gets.push_back(e);
   EXPECT_EQ(gets, (std::vector<std::string>{"get /BinZQ/b.cab"}));
   EXPECT_TRUE(host.Logged("confirm 2"));
+}
+
+// A site signed with a key made here: the manifest, its cabinets and the
+// signature file, put into a host's replies.
+struct SignedSite {
+  KeyPair key = NewKeyPair();
+  std::string manifest;
+  std::map<std::string, std::string> cabinets;  // request path -> body
+  SiteSignature signature;
+
+  // Lines name=version, each with its cabinet's body.
+  SignedSite(std::vector<std::tuple<std::string, std::string, std::string>> files, uint64_t serial = 7) {
+    signature.serial = serial;
+    for (const auto& [name, version, body] : files) {
+      const std::string cab = name.substr(0, name.find('.')) + ".cab";
+      cabinets["/BinZQ/" + cab] = body;
+      const auto size = static_cast<int32_t>(body.size());
+      manifest += name + "=" + version + ";" + std::to_string(size) + "\r\n";
+      signature.files.push_back({name, version, size, Sha256(body)});
+    }
+    signature.manifest = Sha256(manifest);
+  }
+  // The signature file, signed with `by` (default: the site's key).
+  std::string SignatureFile(const KeyPair* by = nullptr) const {
+    SiteSignature s = signature;
+    const KeyPair& k = by ? *by : key;
+    s.key = KeyIdOf(k.public_key);
+    s.signature = SignEd25519(SignedText(s), k.secret_key);
+    return SignatureFileText(s);
+  }
+  void Serve(FakeHost& h) const {
+    h.replies["/scripts/zq.dll/stptc"] = manifest;
+    h.replies["/BinZQ/ZQSITE.SIG"] = SignatureFile();
+    for (const auto& [path, body] : cabinets) h.replies[path] = body;
+  }
+};
+
+class SignedRun : public MainSequence {
+ protected:
+  SignedSite site{{{"a.dll", "1", "cab-a"}, {"SetupZQ.exe", "2", "cab-setup"}}};
+  KeyPair other = NewKeyPair();
+  std::vector<PublicKey> keys{other.public_key, site.key.public_key};  // the second key signs
+
+  void Run(FakeHost& h) { RunSetup(Args({"xctkd", "srv01"}), h, keys); }
+};
+
+TEST_F(SignedRun, FetchesTheSignatureRightAfterTheManifestAndChecksEveryCabinetBeforeSaving) {
+  site.Serve(host);
+  Run(host);
+  const std::vector<std::string> expected = {
+      "client srv01",
+      "window",
+      "enter C:\\Prog\\",
+      "title Instalando Versão Nova",
+      "get /scripts/zq.dll/stptc",
+      "get /BinZQ/ZQSITE.SIG",
+      "read C:\\Prog\\ZQSITE.SER",
+      "write C:\\Prog\\ZQSITE.SER [7]",
+      "confirm 5",
+      "show",
+      "progress handler",
+      "get /BinZQ/a.cab (5)",
+      "save C:\\Prog\\a.cab [cab-a]",
+      "extract C:\\Prog\\a.cab",
+      "get /BinZQ/SetupZQ.cab (9)",
+      "save C:\\Prog\\SetupZQ.cab [cab-setup]",
+      "disable cancel",
+      "laSetup Arquivos baixados com sucesso",
+      "laRest Iniciando o sistema ...",
+      "exec C:\\Prog\\DeskZQ.exe NEW \"SET\" \"UP\" SETUP ZQ",
+  };
+  EXPECT_EQ(host.log, expected);
+}
+
+TEST_F(SignedRun, TheStoredSerialIsTheHighestAccepted) {
+  struct Case {
+    const char* name;
+    const char* stored;  // nullptr: no file
+    bool written;
+  } const cases[] = {
+      {"no file yet", nullptr, true},
+      {"lower serial stored", "6", true},
+      {"same serial", "7", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeHost h;
+    site.Serve(h);
+    if (c.stored) h.smallFiles["C:\\Prog\\ZQSITE.SER"] = c.stored;
+    Run(h);
+    EXPECT_EQ(h.CountPrefix("box"), 0u);
+    EXPECT_EQ(h.Logged("write C:\\Prog\\ZQSITE.SER [7]"), c.written);
+    EXPECT_EQ(h.CountPrefix("exec"), 1u);
+  }
+}
+
+TEST_F(SignedRun, EveryFailedCheckStopsTheRunBeforeTheItemIsSaved) {
+  const KeyPair stranger = NewKeyPair();
+  const std::string strangerId = HexText(KeyIdOf(stranger.public_key));
+  const std::string cabBox = "box Arquivo: C:\\Prog\\a.cab => C:\\Prog\\\r\rArquivo compactado não confere com a "
+                             "assinatura do site (";
+  struct Case {
+    const char* name;
+    std::function<void(FakeHost&, const SignedSite&)> arrange;
+    std::string box;
+    bool signatureAccepted;  // the serial was stored before the failure
+  } const cases[] = {
+      {"missing signature file", [](FakeHost& h, const SignedSite&) { h.failOnGet = "/BinZQ/ZQSITE.SIG"; },
+       "box Assinatura do site não encontrada (/BinZQ/ZQSITE.SIG): Não foi possível acessar o servidor", false},
+      {"malformed signature file",
+       [](FakeHost& h, const SignedSite&) { h.replies["/BinZQ/ZQSITE.SIG"] = "ZQSITE.SIG 1\nkey 12\n"; },
+       "box Assinatura do site inválida (/BinZQ/ZQSITE.SIG: formato não reconhecido na linha 2)", false},
+      {"signed with another key",
+       [&](FakeHost& h, const SignedSite& s) { h.replies["/BinZQ/ZQSITE.SIG"] = s.SignatureFile(&stranger); },
+       "box Assinatura do site inválida (/BinZQ/ZQSITE.SIG: chave " + strangerId + " desconhecida)", false},
+      {"signed text changed",
+       [](FakeHost& h, const SignedSite&) {
+         std::string& sig = h.replies["/BinZQ/ZQSITE.SIG"];
+         sig.replace(sig.find("serial 7"), 8, "serial 9");
+       },
+       "box Assinatura do site inválida (/BinZQ/ZQSITE.SIG: assinatura não confere)", false},
+      {"manifest byte changed",
+       [](FakeHost& h, const SignedSite&) { h.replies["/scripts/zq.dll/stptc"][0] = 'b'; },
+       "box Manifesto não confere com a assinatura do site (SHA-256 diferente)", false},
+      {"signed lines differ from the manifest",
+       [](FakeHost& h, const SignedSite& s) {
+         SignedSite copy = s;
+         copy.signature.files[1].version = "3";
+         h.replies["/BinZQ/ZQSITE.SIG"] = copy.SignatureFile();
+       },
+       "box Manifesto não confere com a assinatura do site (linha 2)", false},
+      {"older serial than installed",
+       [](FakeHost& h, const SignedSite&) { h.smallFiles["C:\\Prog\\ZQSITE.SER"] = "8"; },
+       "box Assinatura do site mais antiga que a já instalada (série 7, instalada 8)", false},
+      {"damaged serial file",
+       [](FakeHost& h, const SignedSite&) { h.smallFiles["C:\\Prog\\ZQSITE.SER"] = "7\r\n"; },
+       "box Arquivo de controle da assinatura danificado: C:\\Prog\\ZQSITE.SER", false},
+      {"announced length differs", [](FakeHost& h, const SignedSite&) { h.announced["/BinZQ/a.cab"] = 6; },
+       cabBox + "tamanho anunciado 6 bytes, assinado 5 bytes)", true},
+      {"shorter body without an announced length",
+       [](FakeHost& h, const SignedSite&) {
+         h.announced["/BinZQ/a.cab"] = -1;
+         h.replies["/BinZQ/a.cab"] = "cab-";
+       },
+       cabBox + "tamanho recebido 4 bytes, assinado 5 bytes)", true},
+      {"cabinet changed, same size", [](FakeHost& h, const SignedSite&) { h.replies["/BinZQ/a.cab"] = "cab-b"; },
+       cabBox + "SHA-256 diferente)", true},
+      {"setup program's cabinet changed",
+       [](FakeHost& h, const SignedSite&) { h.replies["/BinZQ/SetupZQ.cab"] = "cab-evil!"; },
+       "box Arquivo: C:\\Prog\\SetupZQ.cab => C:\\Prog\\\r\rArquivo compactado não confere com a assinatura do site "
+       "(SHA-256 diferente)", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeHost h;
+    site.Serve(h);
+    c.arrange(h, site);
+    Run(h);
+    EXPECT_EQ(h.log.back(), c.box + " | Atualização do Sistema");
+    EXPECT_EQ(h.CountPrefix("exec"), 0u);
+    EXPECT_EQ(h.Logged("write C:\\Prog\\ZQSITE.SER [7]"), c.signatureAccepted);
+    if (c.signatureAccepted) {
+      EXPECT_TRUE(h.Logged("show"));
+    } else {
+      EXPECT_EQ(h.CountPrefix("confirm"), 0u);
+    }
+    // Nothing of the failing item is saved or extracted.
+    const std::string failing = h.log.back().find("SetupZQ.cab") != std::string::npos ? "SetupZQ.cab" : "a.cab";
+    EXPECT_EQ(h.CountPrefix("save C:\\Prog\\" + failing), 0u);
+    EXPECT_EQ(h.CountPrefix("extract C:\\Prog\\" + failing), 0u);
+  }
+}
+
+TEST_F(SignedRun, ASiteSignedWithEitherCompiledKeyIsAccepted) {
+  for (size_t signer = 0; signer < 2; ++signer) {
+    SCOPED_TRACE(signer);
+    const KeyPair pair[2] = {NewKeyPair(), NewKeyPair()};
+    FakeHost h;
+    site.Serve(h);
+    h.replies["/BinZQ/ZQSITE.SIG"] = site.SignatureFile(&pair[signer]);
+    RunSetup(Args({"xctkd", "srv01"}), h, std::vector<PublicKey>{pair[0].public_key, pair[1].public_key});
+    EXPECT_EQ(h.CountPrefix("box"), 0u);
+    EXPECT_TRUE(h.Logged("extract C:\\Prog\\a.cab"));
+  }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// zq-publish [--order FILE] SOURCE_DIR OUTPUT_DIR
+// zq-publish [--key NAME.key] [--order FILE] SOURCE_DIR OUTPUT_DIR
+// zq-publish --new-key NAME
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -6,11 +7,13 @@
 
 #include "pe_version.h"
 #include "publisher.h"
+#include "site_signing.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zq-publish [--order FILE] SOURCE_DIR OUTPUT_DIR\n"
+    "usage: zq-publish [--key NAME.key] [--order FILE] SOURCE_DIR OUTPUT_DIR\n"
+    "       zq-publish --new-key NAME\n"
     "\n"
     "Publishes the files of SOURCE_DIR (a flat folder) as a SetupZQ site in\n"
     "OUTPUT_DIR: the manifest scripts/zq.dll/stptc and one MSZIP cabinet per\n"
@@ -20,6 +23,11 @@ constexpr const char* kUsage =
     "  --order FILE  manifest order: one file name a line, every file once\n"
     "                (default: byte order of the names, DeskZQ.exe and then\n"
     "                SetupZQ.exe last)\n"
+    "  --key NAME.key  sign the site: adds BinZQ/ZQSITE.SIG, which a SetupZQ\n"
+    "                built with NAME.pub requires\n"
+    "  --new-key NAME  writes a new key pair, NAME.key (secret, keep it off\n"
+    "                the server) and NAME.pub (built into SetupZQ), and exits;\n"
+    "                never overwrites either\n"
     "  --print-version FILE\n"
     "                prints FILE's version text as SetupZQ reads it (-1 for\n"
     "                none) and exits\n"
@@ -54,7 +62,27 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-    if (arg == "--order") {
+    if (arg == "--new-key") {
+      if (i + 1 == argc) {
+        std::fputs("zq-publish: --new-key needs a name\n", stderr);
+        return 2;
+      }
+      try {
+        zq::WriteNewKeyFiles(argv[i + 1]);
+        std::printf("%s.key (secret) and %s.pub (public) written\n", argv[i + 1], argv[i + 1]);
+        return 0;
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "zq-publish: %s\n", e.what());
+        return 1;
+      }
+    }
+    if (arg == "--key") {
+      if (i + 1 == argc) {
+        std::fputs("zq-publish: --key needs a key file\n", stderr);
+        return 2;
+      }
+      request.key_file = argv[++i];
+    } else if (arg == "--order") {
       if (i + 1 == argc) {
         std::fputs("zq-publish: --order needs a file name\n", stderr);
         return 2;
@@ -81,6 +109,7 @@ int main(int argc, char** argv) {
     for (const zq::ManifestLine& l : result.lines) {
       std::printf("%s=%s;%llu\n", l.name.c_str(), l.version.c_str(), static_cast<unsigned long long>(l.size));
     }
+    if (result.serial) std::printf("signed, serial %llu\n", static_cast<unsigned long long>(*result.serial));
     return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "zq-publish: %s\n", e.what());

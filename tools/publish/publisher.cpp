@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -13,7 +14,9 @@
 #include "cabinet_maker.h"
 #include "file_bytes.h"
 #include "pe_version.h"
+#include "setup/site_crypto.h"
 #include "site_folder.h"
+#include "site_signing.h"
 
 namespace zq {
 namespace fs = std::filesystem;
@@ -102,6 +105,15 @@ PublishResult Publish(const PublishRequest& request) {
   }
 
   CheckSiteDestination(request.output_dir);
+  // Everything a signature needs is settled before anything is built.
+  std::optional<SecretKey> key;
+  std::optional<std::uint64_t> serial;
+  if (request.key_file) {
+    key = ReadSecretKeyFile(*request.key_file);
+    const std::uint64_t now =
+        request.now_seconds ? *request.now_seconds : static_cast<std::uint64_t>(std::time(nullptr));
+    serial = NextSerial(PreviousSerial(request.output_dir), now);
+  }
 
   PublishResult result;
   std::map<std::string, const SourceFile*> by_name;
@@ -115,6 +127,7 @@ PublishResult Publish(const PublishRequest& request) {
   }
   staging.MakeFolder(cabinet_folder.substr(0, cabinet_folder.size() - 1));
 
+  std::vector<SignedCabinet> signed_files;
   // What SetupZQ counts: every cabinet but its own, as one signed 32-bit sum.
   std::int64_t total = 0;
   for (const std::string& name : order) {
@@ -140,11 +153,19 @@ PublishResult Publish(const PublishRequest& request) {
                                 "but will not reach installations");
     }
     result.lines.push_back({name, version, cabinet.size()});
+    if (key) signed_files.push_back({name, version, cabinet.size(), Sha256(cabinet.data(), cabinet.size())});
   }
 
   const std::string manifest = ManifestText(result.lines);
   staging.WriteFile(manifest_path,
                     std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+  if (key) {
+    const std::string signature = SignSite(*key, *serial, manifest, signed_files);
+    key->fill(0);
+    staging.WriteFile(SitePath(kSignaturePath),
+                      std::span(reinterpret_cast<const std::uint8_t*>(signature.data()), signature.size()));
+    result.serial = serial;
+  }
   if (std::string warning = staging.MoveIntoPlace(); !warning.empty()) {
     result.warnings.push_back("the site is in place, but " + warning);
   }

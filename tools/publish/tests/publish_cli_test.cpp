@@ -120,6 +120,8 @@ TEST(Publish, BadInputLeavesTheSiteUntouched) {
       {"cabinet name collision",
        [](const ScratchDir& d) { test::CopyFile(d / "src/Lib.dll", d / "src/Lib.exe"); }, "share the cabinet"},
       {"subfolder", [](const ScratchDir& d) { test::MakeDir(d / "src/sub"); }, "subfolder 'sub'"},
+      {"a file the program keeps for itself", [](const ScratchDir& d) { test::WriteText(d / "src/ZQSITE.SER", "x"); },
+       "is reserved: SetupZQ writes that file itself"},
       {"FileVersion with a semicolon",
        [](const ScratchDir& d) { test::CopyFile(test::FixturePath("semicolon_pe64.dll"), d / "src/Semi.dll"); },
        "contains ';' or a line break"},
