@@ -11,7 +11,7 @@ objdump -p "$exe" | grep -qiE 'DLL Name: (libstdc|libgcc|libwinpthread)' && fail
 # first, unless it is a known system DLL (or, for Common Controls 6, named by
 # the manifest). Every other system library (version, setupapi, psapi) is
 # loaded at run time by its full path in the system folder.
-known='kernel32|user32|gdi32|shell32|ole32|ws2_32|msvcrt|comctl32'
+known='kernel32|user32|gdi32|shell32|ole32|ws2_32|msvcrt|advapi32|comctl32'
 imports=$(objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
 [ -n "$imports" ] || fail "no import table read"
 others=$(grep -viE "^($known)\.dll$" <<<"$imports" || true)
