@@ -57,6 +57,9 @@ std::string MakeTemporary(CabinetExtraction& x, const std::string& target) {
 }
 
 UINT OnFileInCabinet(CabinetExtraction& x, FILE_IN_CABINET_INFO_A& info) {
+  // Until this member is accepted, a failure names the folder, not the
+  // member before it.
+  CopyText(x.TargetBuffer, x.folder);
   const std::string name = info.NameInCabinet ? info.NameInCabinet : "";
   if (!IsSafeRelativeName(name))
     throw Error("Nome de arquivo inválido dentro do arquivo compactado (fora da pasta de instalação): \"" +
@@ -131,7 +134,13 @@ void CheckCabinetHead(const std::string& cabinet) {
 UINT CALLBACK CabinetFileCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) {
   CabinetExtraction& x = *static_cast<CabinetExtraction*>(context);
   // No exception may unwind through the setup library's frames: keep it, and
-  // make the library stop with an error.
+  // make the library stop with an error. Wine's library goes on offering the
+  // next files after an abort: each is refused untouched, so the failure
+  // still names what it was about.
+  if (x.failure) {
+    SetLastError(kCallbackAborted);
+    return notification == SPFILENOTIFY_FILEINCABINET ? FILEOP_ABORT : kCallbackAborted;
+  }
   try {
     switch (notification) {
       case SPFILENOTIFY_CABINETINFO:

@@ -9,7 +9,8 @@ mkdir -p "$E2E_DIR/product"
 head -c 20000 /dev/urandom >"$E2E_DIR/product/a.dat"
 head -c 3000000 /dev/urandom >"$E2E_DIR/product/big.dat"
 e2e_publish "$E2E_DIR/product" "$E2E_DIR/site"
-e2e_serve "$E2E_DIR/site" "" "limit_rate 600k;"
+# Slow enough (about 12 s) that the window is still there on a loaded machine.
+e2e_serve "$E2E_DIR/site" "" "limit_rate 250k;"
 app=$E2E_DIR/app
 
 cancel_with() {  # answer to the cancel prompt

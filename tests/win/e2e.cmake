@@ -7,7 +7,7 @@ foreach(script IN LISTS e2e_scripts)
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e.${name} COMMAND bash ${script})
   # 77: the run can't be made on this machine (it says why).
-  set_tests_properties(e2e.${name} PROPERTIES LABELS e2e TIMEOUT 240 RESOURCE_LOCK e2e_desktop SKIP_RETURN_CODE 77
+  set_tests_properties(e2e.${name} PROPERTIES LABELS e2e TIMEOUT 600 RESOURCE_LOCK e2e_desktop SKIP_RETURN_CODE 77
     ENVIRONMENT "E2E_WIN=${CMAKE_BINARY_DIR};E2E_NATIVE=${CMAKE_SOURCE_DIR}/build/native")
 endforeach()
 

@@ -321,9 +321,39 @@ TEST(HttpClientWin, AnExceptionOfTheProgressHandlerAbandonsTheRead) {
   EXPECT_EQ(server.Connections(), 2);
 }
 
+// Whether a recv on a non-blocking socket, once select finds it readable,
+// reports a connection reset by its peer as WSAECONNRESET. Windows does;
+// Wine 8 gives 0, a clean close, so there no program can tell them apart.
+bool SystemReportsResets() {
+  ScriptedServer server({{ResetIt()}});
+  const std::string address = server.Address();
+  const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<u_short>(std::stoi(address.substr(address.find(':') + 1))));
+  bool reported = false;
+  const char request[] = "GET / HTTP/1.1\r\n\r\n";
+  if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+      send(s, request, sizeof request - 1, 0) == static_cast<int>(sizeof request - 1)) {
+    u_long non_blocking = 1;
+    ioctlsocket(s, FIONBIO, &non_blocking);
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval wait{2, 0};
+    char byte = 0;
+    reported = select(0, &readable, nullptr, nullptr, &wait) == 1 && recv(s, &byte, 1, 0) == SOCKET_ERROR &&
+               WSAGetLastError() == WSAECONNRESET;
+  }
+  closesocket(s);
+  return reported;
+}
+
 // A reset is no end: a manifest without a length, cut by a reset right
 // after a whole line, must not pass for the whole manifest.
 TEST(HttpClientWin, AResetFailsTheRequest) {
+  if (!SystemReportsResets()) GTEST_SKIP() << "this system reads a reset connection as a clean close";
   struct Case {
     const char* name;
     Exchange exchange;
