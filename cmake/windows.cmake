@@ -41,7 +41,7 @@ set_target_properties(zq_sodium PROPERTIES IMPORTED_LOCATION ${ZQ_SODIUM_PREFIX}
 target_link_libraries(zq_core PUBLIC zq_sodium)
 
 add_library(zq_win STATIC ${ZQ_WIN_SOURCES})
-target_link_libraries(zq_win PUBLIC zq_core zq_jpeg ws2_32 version setupapi comctl32 shell32
+target_link_libraries(zq_win PUBLIC zq_core zq_jpeg ws2_32 comctl32 shell32
                       ole32 user32 gdi32 kernel32)
 
 configure_file(${CMAKE_SOURCE_DIR}/res/SetupZQ.manifest.in ${CMAKE_BINARY_DIR}/SetupZQ.manifest @ONLY)

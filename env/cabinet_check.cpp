@@ -1,5 +1,9 @@
 #include "env/cabinet_check.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace zq {
 
 namespace {
@@ -59,53 +63,111 @@ uint32_t CabinetChecksum(const uint8_t* data, size_t size, uint32_t seed) {
   return sum ^ tail;
 }
 
-std::optional<std::string> FindDamagedCabinetBlock(const uint8_t* data, size_t size) {
-  const Reader r(data, size);
-  if (size < kHeaderSize || data[0] != 'M' || data[1] != 'S' || data[2] != 'C' || data[3] != 'F') return std::nullopt;
-  uint16_t folders = 0;
+namespace {
+
+struct FolderEntry {
+  uint32_t first_block;  // coffCabStart
+  uint16_t blocks;       // cCFData
+};
+
+// The parts of the header that the checks need, or nothing when the bytes
+// are no cabinet that can be walked (the extraction then reports them).
+struct Layout {
   uint16_t flags = 0;
+  uint8_t data_reserve = 0;
+  std::vector<FolderEntry> folders;
+  size_t total_blocks = 0;
+};
+
+std::optional<Layout> ReadLayout(const Reader& r, const uint8_t* data, size_t size) {
+  if (size < kHeaderSize || data[0] != 'M' || data[1] != 'S' || data[2] != 'C' || data[3] != 'F') return std::nullopt;
+  Layout layout;
+  uint16_t folders = 0;
   r.U16(26, folders);
-  r.U16(30, flags);
+  r.U16(30, layout.flags);
   size_t at = kHeaderSize;
   uint16_t header_reserve = 0;
   uint8_t folder_reserve = 0;
-  uint8_t data_reserve = 0;
-  if (flags & kReservePresent) {
-    if (!r.U16(at, header_reserve) || !r.U8(at + 2, folder_reserve) || !r.U8(at + 3, data_reserve))
+  if (layout.flags & kReservePresent) {
+    if (!r.U16(at, header_reserve) || !r.U8(at + 2, folder_reserve) || !r.U8(at + 3, layout.data_reserve))
       return std::nullopt;
     at += 4 + header_reserve;
   }
-  if (flags & kPrevCabinet && !(r.SkipString(at) && r.SkipString(at))) return std::nullopt;
-  if (flags & kNextCabinet && !(r.SkipString(at) && r.SkipString(at))) return std::nullopt;
-
-  // Every block of every folder, numbered across the cabinet.
-  size_t total_blocks = 0;
+  if (layout.flags & kPrevCabinet && !(r.SkipString(at) && r.SkipString(at))) return std::nullopt;
+  if (layout.flags & kNextCabinet && !(r.SkipString(at) && r.SkipString(at))) return std::nullopt;
   for (size_t f = 0; f < folders; ++f) {
-    uint16_t blocks = 0;
-    if (!r.U16(at + f * (kFolderSize + folder_reserve) + 4, blocks)) return std::nullopt;
-    total_blocks += blocks;
+    const size_t entry = at + f * (kFolderSize + folder_reserve);
+    FolderEntry e{};
+    if (!r.U32(entry, e.first_block) || !r.U16(entry + 4, e.blocks)) return std::nullopt;
+    layout.folders.push_back(e);
+    layout.total_blocks += e.blocks;
   }
   // Each block takes at least its header and blocks don't share bytes: more
   // than that is no cabinet to walk (and would make the walk long).
-  if (total_blocks > size / kDataHeaderSize) return std::nullopt;
+  if (layout.total_blocks > size / kDataHeaderSize) return std::nullopt;
+  return layout;
+}
+
+// The bytes a block takes, header and reserve included, when they lie
+// within the cabinet.
+std::optional<size_t> BlockLength(const Reader& r, const Layout& layout, size_t block) {
+  uint16_t length = 0;
+  const size_t whole = kDataHeaderSize + layout.data_reserve;
+  if (!r.U16(block + 4, length) || !r.Fits(block, whole + length)) return std::nullopt;
+  return whole + length;
+}
+
+}  // namespace
+
+std::optional<std::string> FindRefusedCabinetLayout(const uint8_t* data, size_t size) {
+  if (size >= kHeaderSize && data[0] == 'M' && data[1] == 'S' && data[2] == 'C' && data[3] == 'F') {
+    const uint16_t flags = static_cast<uint16_t>(data[30] | data[31] << 8);
+    if (flags & (kPrevCabinet | kNextCabinet)) return std::string(kMultiPartCabinet);
+  }
+  const Reader r(data, size);
+  const std::optional<Layout> layout = ReadLayout(r, data, size);
+  if (!layout) return std::nullopt;
+  // The stretch of bytes each folder's blocks take, as far as they lie
+  // within the cabinet; two stretches must not share a byte.
+  std::vector<std::pair<size_t, size_t>> stretches;
+  for (const FolderEntry& f : layout->folders) {
+    size_t end = f.first_block;
+    for (size_t b = 0; b < f.blocks; ++b) {
+      const std::optional<size_t> length = BlockLength(r, *layout, end);
+      if (!length) break;
+      end += *length;
+    }
+    if (end > f.first_block) stretches.emplace_back(f.first_block, end);
+  }
+  std::sort(stretches.begin(), stretches.end());
+  for (size_t i = 1; i < stretches.size(); ++i)
+    if (stretches[i].first < stretches[i - 1].second) return std::string(kOverlappingFolders);
+  return std::nullopt;
+}
+
+std::optional<std::string> FindDamagedCabinetBlock(const uint8_t* data, size_t size) {
+  const Reader r(data, size);
+  const std::optional<Layout> layout = ReadLayout(r, data, size);
+  if (!layout) return std::nullopt;
   size_t number = 0;
-  for (size_t f = 0; f < folders; ++f) {
-    const size_t entry = at + f * (kFolderSize + folder_reserve);
-    uint32_t block = 0;
-    uint16_t blocks = 0;
-    r.U32(entry, block);
-    r.U16(entry + 4, blocks);
-    for (size_t b = 0; b < blocks; ++b) {
+  // Blocks that don't share bytes add up to at most the cabinet's size: the
+  // walk checksums no more than that, whatever the folders say.
+  size_t covered = 0;
+  for (const FolderEntry& f : layout->folders) {
+    size_t block = f.first_block;
+    for (size_t b = 0; b < f.blocks; ++b) {
       ++number;
+      const std::optional<size_t> length = BlockLength(r, *layout, block);
+      if (!length || *length > size - covered) return std::nullopt;
+      covered += *length;
       uint32_t stored = 0;
-      uint16_t length = 0;
-      const size_t fields = kDataHeaderSize - 4 + data_reserve;  // cbData, cbUncomp, reserve
-      if (!r.U32(block, stored) || !r.U16(block + 4, length) || !r.Fits(block + 4, fields + length))
-        return std::nullopt;
-      const uint8_t* payload = data + block + kDataHeaderSize + data_reserve;
-      if (stored != 0 && CabinetChecksum(data + block + 4, fields, CabinetChecksum(payload, length, 0)) != stored)
-        return "bloco " + std::to_string(number) + " de " + std::to_string(total_blocks);
-      block += static_cast<uint32_t>(kDataHeaderSize + data_reserve + length);
+      r.U32(block, stored);
+      const size_t head = kDataHeaderSize - 4 + layout->data_reserve;  // cbData, cbUncomp, reserve
+      const uint8_t* payload = data + block + 4 + head;
+      const size_t payload_size = *length - 4 - head;
+      if (stored != 0 && CabinetChecksum(data + block + 4, head, CabinetChecksum(payload, payload_size, 0)) != stored)
+        return "bloco " + std::to_string(number) + " de " + std::to_string(layout->total_blocks);
+      block += *length;
     }
   }
   return std::nullopt;

@@ -6,10 +6,32 @@
 #include <vector>
 
 #include "base/error.h"
+#include "env/system_library_win.h"
 
 namespace zq {
 
 namespace {
+using GetFileVersionInfoSizeAFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+using GetFileVersionInfoAFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+using VerQueryValueAFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+// The version library, from the system folder, bound on first use.
+struct VersionLibrary {
+  GetFileVersionInfoSizeAFn infoSize = nullptr;
+  GetFileVersionInfoAFn info = nullptr;
+  VerQueryValueAFn query = nullptr;
+
+  static const VersionLibrary& Get() {
+    static const SystemLibrary lib("version.dll");
+    static const VersionLibrary bound{lib.Entry<GetFileVersionInfoSizeAFn>("GetFileVersionInfoSizeA"),
+                                      lib.Entry<GetFileVersionInfoAFn>("GetFileVersionInfoA"),
+                                      lib.Entry<VerQueryValueAFn>("VerQueryValueA")};
+    if (!bound.infoSize || !bound.info || !bound.query)
+      throw Error("Não foi possível carregar a biblioteca do sistema version.dll");
+    return bound;
+  }
+};
+
 // Every separator is doubled; the query skips the empty components.
 const char* const kQueryPaths[] = {
     "\\\\StringFileInfo\\\\040904E4\\\\FileVersion",
@@ -18,16 +40,17 @@ const char* const kQueryPaths[] = {
 }  // namespace
 
 std::string GetFileVersionText(const std::string& path) {
+  const VersionLibrary& version = VersionLibrary::Get();
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  const DWORD size = version.infoSize(path.c_str(), &ignored);
   if (size == 0) return "-1";
 
   std::vector<char> block(size);  // released on every way out
-  GetFileVersionInfoA(path.c_str(), 0, size, block.data());
+  version.info(path.c_str(), 0, size, block.data());
   for (const char* query : kQueryPaths) {
     void* value = nullptr;
     UINT length = 0;
-    if (VerQueryValueA(block.data(), query, &value, &length) && value != nullptr) {
+    if (version.query(block.data(), query, &value, &length) && value != nullptr) {
       // The text runs to its NUL, which lies inside the block.
       const char* text = static_cast<const char*>(value);
       const char* end = block.data() + block.size();

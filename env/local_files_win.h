@@ -6,8 +6,9 @@ namespace zq {
 
 class WinLocalFiles : public LocalFiles {
  public:
-  // A directory entry of that path, whatever its attributes (folders too).
-  bool Exists(const std::string& path) override;
+  // The long name of the directory entry at that path, whatever its
+  // attributes (folders too).
+  std::optional<std::string> FindEntry(const std::string& path) override;
   std::string FileVersionText(const std::string& path) override;
 };
 

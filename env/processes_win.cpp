@@ -6,6 +6,7 @@
 
 #include "env/handle_win.h"
 #include "env/path_text.h"
+#include "env/system_library_win.h"
 
 namespace zq {
 
@@ -14,32 +15,22 @@ namespace {
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, DWORD*);
 
-// The process-status library, loaded by name on first use and kept for the
-// life of the process. When it can't be loaded every entry is null.
+// The process-status library, from the system folder, bound on first use
+// and kept for the life of the process. When it can't be loaded every entry
+// is null.
 struct Psapi {
   EnumProcessesFn enumProcesses = nullptr;
   EnumProcessModulesFn enumProcessModules = nullptr;
   GetModuleFileNameExAFn getModuleFileNameEx = nullptr;
 
   static const Psapi& Get() {
-    static const Psapi psapi = Load();
+    static const SystemLibrary lib("psapi.dll");
+    static const Psapi psapi{lib.Entry<EnumProcessesFn>("EnumProcesses"),
+                             lib.Entry<EnumProcessModulesFn>("EnumProcessModules"),
+                             lib.Entry<GetModuleFileNameExAFn>("GetModuleFileNameExA")};
     return psapi;
-  }
-
- private:
-  template <typename Fn>
-  static Fn Entry(HMODULE lib, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib, name)));
-  }
-  static Psapi Load() {
-    Psapi p;
-    HMODULE lib = LoadLibraryA("PSAPI.dll");
-    if (reinterpret_cast<UINT_PTR>(lib) < 32) return p;
-    p.enumProcesses = Entry<EnumProcessesFn>(lib, "EnumProcesses");
-    p.enumProcessModules = Entry<EnumProcessModulesFn>(lib, "EnumProcessModules");
-    p.getModuleFileNameEx = Entry<GetModuleFileNameExAFn>(lib, "GetModuleFileNameExA");
-    return p;
   }
 };
 
@@ -47,6 +38,13 @@ constexpr DWORD kMaxProcesses = 1024;
 constexpr DWORD kModuleNameChars = 300;
 constexpr DWORD kExamineRights = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x0410
 constexpr DWORD kTerminateRights = PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION;  // 0x0401
+
+// kernel32's image-name query, which Windows has from Vista on; null before.
+QueryFullProcessImageNameAFn ImageNameQuery() {
+  static const auto query = reinterpret_cast<QueryFullProcessImageNameAFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+  return query;
+}
 
 // The full file name of the process's first module, "" when it can't be read.
 std::string MainModulePath(const Psapi& psapi, HANDLE process) {
@@ -58,6 +56,18 @@ std::string MainModulePath(const Psapi& psapi, HANDLE process) {
   char name[kModuleNameChars] = {};
   if (psapi.getModuleFileNameEx(process, module, name, kModuleNameChars) == 0) return std::string();
   return std::string(name, strnlen(name, kModuleNameChars));
+}
+
+// The process's executable as the system names it in Win32 form, "" when it
+// can't be read. This is how a 32-bit process sees a 64-bit one, whose
+// module list it can't read.
+std::string ImagePath(HANDLE process) {
+  const QueryFullProcessImageNameAFn query = ImageNameQuery();
+  if (!query) return std::string();
+  char name[kModuleNameChars] = {};
+  DWORD size = kModuleNameChars;
+  if (!query(process, 0, name, &size) || size >= kModuleNameChars) return std::string();
+  return std::string(name, size);
 }
 
 }  // namespace
@@ -73,7 +83,8 @@ void KillProcessesByPath(const std::string& path) {
   for (DWORD i = 0; i < count; ++i) {
     UniqueHandle process(OpenProcess(kExamineRights, FALSE, ids[i]));
     if (!process) continue;
-    const std::string name = MainModulePath(psapi, process.Get());
+    std::string name = MainModulePath(psapi, process.Get());
+    if (name.empty()) name = ImagePath(process.Get());
     if (name.empty() || !SameTextAsciiCase(name, path)) continue;
     UniqueHandle terminator(OpenProcess(kTerminateRights, FALSE, ids[i]));
     if (terminator) TerminateProcess(terminator.Get(), 0);

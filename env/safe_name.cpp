@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/text.h"
+
 namespace zq {
 
 namespace {
@@ -19,15 +21,11 @@ bool IsForbiddenChar(char c) {
   }
 }
 
-// A component made of dots and blanks only: Windows drops trailing dots and
-// blanks, so ". ." or "... " may act as "." or "..".
-bool IsDotsOnly(std::string_view component) {
-  bool hasDot = false;
-  for (char c : component) {
-    if (c == '.') hasDot = true;
-    else if (c != ' ') return false;
-  }
-  return hasDot;
+// Windows drops the dots and blanks at the end of a component, so
+// "BemaFI32.dll." is written as BemaFI32.dll and ". ." may act as "..":
+// a component ending in either is refused.
+bool EndsInDotOrBlank(std::string_view component) {
+  return !component.empty() && (component.back() == '.' || component.back() == ' ');
 }
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -61,10 +59,19 @@ bool IsSafeRelativeName(std::string_view name) {
     size_t end = start;
     while (end < name.size() && !IsSeparator(name[end])) ++end;
     const std::string_view component = name.substr(start, end - start);
-    if (IsDotsOnly(component) || IsDeviceName(component)) return false;
+    if (EndsInDotOrBlank(component) || IsDeviceName(component)) return false;
     start = end + 1;
   }
   return true;
+}
+
+std::string_view LastComponent(std::string_view name) {
+  const size_t sep = name.find_last_of("\\/");
+  return sep == std::string_view::npos ? name : name.substr(sep + 1);
+}
+
+bool IsAliasOfOtherEntry(std::string_view name, std::string_view foundName) {
+  return !SameText(LastComponent(name), foundName);
 }
 
 }  // namespace zq

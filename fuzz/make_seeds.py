@@ -30,7 +30,8 @@ SEEDS = {
                      b'\t a"b c"d\x01e  ""', b'"unterminated stretch'],
     'cab_name': [b'DeskZQ.exe', b'leiame', b'sub\\dir.x\\file', b'a:b', b'x.tar.gz', b'.hidden', b'end.'],
     'safe_name': [b'DeskZQ.exe', b'sub\\dir/file.dll', b'..\\evil.dll', b'a\\. .\\b', b'C:\\x', b'\\\\srv\\s',
-                  b'name with blanks%#?.dll', b'caf\xe9.dll', b'a\x01b', b'...', b'a..b', b'sub\\nul.dll', b'COM\xb9 .x'],
+                  b'name with blanks%#?.dll', b'caf\xe9.dll', b'a\x01b', b'...', b'a..b', b'sub\\nul.dll', b'COM\xb9 .x',
+                  b'BemaFI32.dll.', b'DeskZQ.exe ', b'sub.\\a', b'a\x1f.dll', b'a .dll', b'CONIN$'],
     'address': [b'srv01', b'srv01:81', b'srv01:abc', b'srv01#gate:3128', b'', b'#proxy', b'srv:',
                 b'127.0.0.1:8080#127.0.0.2', b'h:$50# p : 12', b'a:b:c#d:e:f'],
     'manifest': [
@@ -40,9 +41,13 @@ SEEDS = {
         b'--\nA.DLL=1;5\na.dll=2;6\rsub\\b.dll=-1;$10\n',
         b'--\na.dll=1;12x\n', b'--\n\n', b'--\n..\\evil.dll=1;1\n', b'--\nx=1;2147483647\ny=1;1\n',
         b'pasta=-1\n--\npasta=-1;0\nleiame=1;0x20\x00ignored=1;1\n',
+        b'BEMAFI~1.DLL>BemaFI32.dll=9\nLEIAME~1.TXT>leiame longo.txt=1\n--\nBEMAFI~1.DLL=1;5\nLEIAME~1.TXT=1;5\n',
+        b'--\na.txt=1;-900\nb.txt=1;1000\n', b'--\nSRVADDR=1;5\n', b'--\nBemaFI32.dll.=9;5\nDeskZQ.exe =9;5\n',
     ],
     'chunked': [b'\x03' + b'4\r\nWiki\r\n5;ext=1\r\npedia\r\n0\r\nTrailer: x\r\n\r\n',
-                b'\x00' + b'A\r\n0123456789\r\n0\r\n\r\n', b'\x07' + b'zz\r\n', b'\xff' + b'0\r\n\r\n'],
+                b'\x00' + b'A\r\n0123456789\r\n0\r\n\r\n', b'\x07' + b'zz\r\n', b'\xff' + b'0\r\n\r\n',
+                b'\x40' + b' 1f ;' + b'e' * 4091 + b'\r\n' + b'q' * 31 + b'\r\n0\r\n' + (b'X: ' + b't' * 90 + b'\r\n') * 20 + b'\r\n',
+                b'\x10' + b'1F400000\r\nabc'],
     'reply_reader': [
         reply(0, [], OK + b'Content-Length: %d\r\n\r\n' % len(BODY) + BODY),
         reply(0x40, [0x19 + 4, 0x19 + 30], OK + b'Content-length:  %d \r\n\r\n' % len(BODY) + BODY),
@@ -70,6 +75,13 @@ SEEDS = {
         reply(0, [0x10], b''),
         reply(0, [0x01], b''),
         reply(0, [], b'HTTP/1.1 200 OK\r\nX: ' + b'a' * 8300),
+        reply(0, [], OK + b'Content-Length: 524288000\r\n\r\nabc'),
+        reply(0x40, [], frame(DATA, b'')[:4] + struct.pack('<i', 524288000) + b'x' * 9000),
+        reply(0, [], frame(ERR, b'')[:4] + struct.pack('<i', 524288000) + b'e' * 5000),
+        reply(0, [0x80, 0x17], OK + b'\r\na.txt=1;5\r\n' + b'x' * 100),
+        reply(0x40, [0x19 + 3], b'SSH-2.0-OpenSSH_9.2p1 Debian-2\r\n'),
+        reply(0x40, [], OK + b'\r\n' + b'u' * 12000),
+        reply(0x40, [], OK + b'Transfer-Encoding: chunked\r\n\r\n0\r\n' + b'X: y\r\n' * 2000),
     ],
 }
 
@@ -99,9 +111,19 @@ def cabinet(blocks, flags=0, reserve=b'', sound=True):
     return header + head_extra + struct.pack('<IHH', start, len(blocks), 0) + out
 
 
+def shared_blocks():
+    """Two folders whose one block is the same."""
+    sound = cabinet([b'abcd'])
+    block = sound[44:]
+    header = bytearray(sound[:36])
+    struct.pack_into('<H', header, 26, 2)
+    return bytes(header) + struct.pack('<IHH', 52, 1, 0) * 2 + block
+
+
 SEEDS['cabinet_check'] = [
     cabinet([b'abcd']), cabinet([b'abc', b'de', b'f']), cabinet([b'abcd', b'xyz'], sound=False),
     cabinet([b'hello'], flags=4, reserve=b'RR'), b'MSCF', cabinet([]),
+    cabinet([b'abcd'], flags=2), shared_blocks(),
 ]
 
 

@@ -73,6 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FUZZ_CHECK(part != "." && part != "..", "a name that leaves the folder was accepted");
       FUZZ_CHECK(!IsDevice(part), "a device name was accepted");
     }
+    // Nor may Windows read it as another name (BemaFI32.dll. is BemaFI32.dll):
+    // it drops nothing of an accepted name.
+    std::string rejoined;
+    for (const std::string& part : WindowsComponents(name)) rejoined += part + "\\";
+    std::string written;
+    for (char c : name) written += c == '/' ? '\\' : c;
+    written += '\\';
+    std::string squeezed;  // empty components vanish on both sides
+    for (char c : written)
+      if (c != '\\' || squeezed.empty() || squeezed.back() != '\\') squeezed += c;
+    FUZZ_CHECK(rejoined == squeezed, "Windows would read an accepted name as another one");
   }
 
   // The request target: no blank, control byte, byte above 126, "#" or "?"

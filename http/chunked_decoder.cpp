@@ -9,8 +9,6 @@ namespace zq {
 
 namespace {
 
-constexpr size_t kMaxLine = 4096;
-
 [[noreturn]] void Malformed() { throw Error(kMalformedChunks); }
 
 int HexValue(char c) {
@@ -30,11 +28,11 @@ void ChunkedDecoder::EndSizeLine() {
   size_t digits = 0;
   for (; i < line_.size() && HexValue(line_[i]) >= 0; ++i, ++digits) {
     size = size * 16 + static_cast<uint64_t>(HexValue(line_[i]));
-    if (size > kMaxAnnouncedLength) throw Error(kBodyTooLarge);
+    if (size > max_total_) throw Error(kBodyTooLarge);
   }
   while (i < line_.size() && (line_[i] == ' ' || line_[i] == '\t')) ++i;
   if (digits == 0 || (i < line_.size() && line_[i] != ';')) Malformed();
-  if (total_ + size > kMaxAnnouncedLength) throw Error(kBodyTooLarge);
+  if (total_ + size > max_total_) throw Error(kBodyTooLarge);
   line_.clear();
   remaining_ = size;
   state_ = size == 0 ? State::kTrailer : State::kData;
@@ -48,8 +46,12 @@ ChunkedDecoder::Result ChunkedDecoder::Feed(const uint8_t* data, size_t n, Memor
       case State::kSize:
       case State::kTrailer: {
         const char c = static_cast<char>(data[i++]);
+        // Trailers carry no body bytes, so no progress: their sum is bounded
+        // as well as each line.
+        if (state_ == State::kTrailer && ++trailer_bytes_ > kMaxChunkTrailers) Malformed();
         if (c != '\n') {
-          if (line_.size() >= kMaxLine) Malformed();
+          // Room for the line and its CR.
+          if (line_.size() > kMaxChunkLine) Malformed();
           line_ += c;
           break;
         }

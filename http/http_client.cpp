@@ -40,16 +40,26 @@ TsHTTP::TsHTTP(const std::string& address, std::unique_ptr<HttpPlatform> platfor
 
 TsHTTP::~TsHTTP() { CloseConnection(); }
 
-MemoryStream& TsHTTP::Get(const std::string& path) { return Get(path, kAnyLength); }
-
-MemoryStream& TsHTTP::Get(const std::string& path, int64_t expected_length) {
+MemoryStream& TsHTTP::GetExactly(const std::string& path, int64_t expected_length, uint32_t time_limit_ms) {
   expected_length_ = expected_length;
+  try {
+    MemoryStream& body = Get(path, time_limit_ms);
+    expected_length_ = kAnyLength;
+    return body;
+  } catch (...) {
+    expected_length_ = kAnyLength;
+    throw;
+  }
+}
+
+MemoryStream& TsHTTP::Get(const std::string& path, uint32_t time_limit_ms) {
+  const RequestDeadline deadline(*socket_, time_limit_ms);
   const bool hourglass = ShowHourglass;
   if (hourglass) socket_->ShowHourglass();
   try {
     socket_->ProcessMessages();
     Path = path;
-    DoSocketHttpRequest(path);
+    DoSocketHttpRequest(path, deadline);
   } catch (...) {
     if (hourglass) socket_->RestoreCursor();
     throw;
@@ -65,20 +75,20 @@ bool TsHTTP::CanReuseConnection() {
   return !socket_->HasPendingInput();
 }
 
-void TsHTTP::DoSocketHttpRequest(const std::string& path) {
+void TsHTTP::DoSocketHttpRequest(const std::string& path, const RequestDeadline& deadline) {
   const std::string request = BuildRequest(Host, path);
   if (!CanReuseConnection()) DoOpenSocket();
   LastRequestTick = socket_->TickCount();
   try {
     try {
-      DoSend(request);
+      DoSend(request, deadline);
     } catch (const ESocketError& e) {
       throw Error(kSendFailed + std::string(e.what()));
     }
     stream_->WaitTick.Set(&TsHTTP::WaitTick, this);
     bool must_close;
     try {
-      must_close = DoReceive();
+      must_close = DoReceive(deadline);
     } catch (const ESocketError& e) {
       stream_->WaitTick.Clear();
       throw Error(kSendFailed + std::string(e.what()));
@@ -141,11 +151,11 @@ void TsHTTP::OpenWithBoundedWait(uint32_t limit_ms) {
     if (worker->WaitFor(kConnectWaitStep)) return;
     waited += kConnectWaitStep;
   } while (waited < limit_ms);
-  worker->Terminate();
+  worker->Abandon();
   throw Error(kConnectTimedOut);
 }
 
-void TsHTTP::DoSend(const std::string& request) {
+void TsHTTP::DoSend(const std::string& request, const RequestDeadline& deadline) {
   RequestStream.SetPosition(0);
   RequestStream.Write(request.data(), request.size());
   stream_->Timeout = SocketTimeout;
@@ -153,6 +163,7 @@ void TsHTTP::DoSend(const std::string& request) {
   try {
     for (size_t sent = 0; sent < total; sent += kSendPiece) {
       const auto piece = static_cast<int32_t>(std::min(kSendPiece, total - sent));
+      stream_->Timeout = deadline.Cap(SocketTimeout);
       const int32_t r = stream_->Write(RequestStream.Data() + sent, piece);
       CheckTransfer(r, piece, "tdsSend");
       socket_->ProcessMessages();
@@ -162,8 +173,8 @@ void TsHTTP::DoSend(const std::string& request) {
   }
 }
 
-bool TsHTTP::DoReceive() {
-  ReplyReader reader(*stream_, BufferRec, Response, SocketTimeout, OnProgress, Host, Path);
+bool TsHTTP::DoReceive(const RequestDeadline& deadline) {
+  ReplyReader reader(*stream_, BufferRec, Response, SocketTimeout, OnProgress, Host, Path, deadline);
   reader.ExpectLength(expected_length_);
   return reader.DoReceive();
 }

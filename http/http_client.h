@@ -22,11 +22,13 @@ class TsHTTP {
   TsHTTP& operator=(const TsHTTP&) = delete;
 
   // One GET of path; returns Response holding the body, positioned at 0.
-  MemoryStream& Get(const std::string& path);
+  // time_limit_ms bounds the whole request, connecting included; 0: each
+  // transfer is bounded by SocketTimeout alone.
+  MemoryStream& Get(const std::string& path, uint32_t time_limit_ms = 0);
   // The same, for a body that must be exactly expected_length bytes: a reply
   // announcing another length raises EUnexpectedLength before its body is
   // read, and one without an announced length does once it grows past.
-  MemoryStream& Get(const std::string& path, int64_t expected_length);
+  MemoryStream& GetExactly(const std::string& path, int64_t expected_length, uint32_t time_limit_ms = 0);
 
   std::string Path;
   std::string Host;
@@ -43,12 +45,12 @@ class TsHTTP {
   bool ShowHourglass = true;
 
  private:
-  void DoSocketHttpRequest(const std::string& path);
+  void DoSocketHttpRequest(const std::string& path, const RequestDeadline& deadline);
   bool CanReuseConnection();
   void DoOpenSocket();
   void OpenWithBoundedWait(uint32_t limit_ms);
-  void DoSend(const std::string& request);
-  bool DoReceive();
+  void DoSend(const std::string& request, const RequestDeadline& deadline);
+  bool DoReceive(const RequestDeadline& deadline);
   void CloseConnection() noexcept;
   static void WaitTick(void* client);
 
@@ -56,6 +58,10 @@ class TsHTTP {
   std::unique_ptr<HttpPlatform> socket_;
   int64_t expected_length_ = kAnyLength;  // of the request under way
 };
+
+// The time limit of the manifest request (the argument of Get). It runs
+// before the window exists, with the product already ended and no Cancel.
+inline constexpr uint32_t kManifestTimeLimit = 60000;  // ms
 
 // The module's client, created at start-up for kDefaultHost.
 extern std::unique_ptr<TsHTTP> DefaultClient;

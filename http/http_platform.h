@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "http/request_deadline.h"
 #include "http/socket_stream.h"
 
 namespace zq {
@@ -18,11 +19,12 @@ class ConnectWorker {
   // not) or the wait itself failed; a failure the worker met is shown to the
   // user (box captioned "Erro") on the calling thread before returning.
   virtual bool WaitFor(uint32_t ms) = 0;
-  // Ends the worker forcibly; the half-open socket is discarded.
-  virtual void Terminate() = 0;
+  // Stops waiting for the worker: it closes its socket and ends by itself,
+  // and its failure, if any, is never shown.
+  virtual void Abandon() = 0;
 };
 
-class HttpPlatform {
+class HttpPlatform : public TickClock {
  public:
   virtual ~HttpPlatform() = default;
 
@@ -39,7 +41,6 @@ class HttpPlatform {
   // Zero-timeout readability probe of the open socket.
   virtual bool HasPendingInput() = 0;
 
-  virtual uint32_t TickCount() = 0;
   virtual void ProcessMessages() = 0;
   virtual void ShowHourglass() = 0;     // remembers the cursor, shows the hourglass
   virtual void RestoreCursor() = 0;     // back to the remembered cursor

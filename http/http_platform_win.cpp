@@ -14,8 +14,7 @@ namespace zq {
 namespace {
 
 // WinSock is started once, and everything it loads on first use is loaded
-// here on the calling thread, never inside a connect worker that may be
-// terminated.
+// here on the calling thread rather than inside a connect worker.
 void StartWinsock() {
   static const bool started = [] {
     WSADATA data;
@@ -39,7 +38,7 @@ class WinConnectWorker : public ConnectWorker {
   WinConnectWorker(WinHttpPlatform& platform, std::unique_ptr<TOpenSocketThread> thread)
       : platform_(platform), thread_(std::move(thread)) {}
   bool WaitFor(uint32_t ms) override;
-  void Terminate() override;
+  void Abandon() override { thread_->Abandon(); }
 
  private:
   WinHttpPlatform& platform_;
@@ -67,8 +66,8 @@ class WinHttpPlatform : public HttpPlatform {
   }
   std::unique_ptr<ConnectWorker> StartOpen() override {
     Discard();
-    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    auto thread = std::make_unique<TOpenSocketThread>(socket_, host_, port_);
+    // The worker takes the socket over; it comes back only connected.
+    auto thread = std::make_unique<TOpenSocketThread>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP), host_, port_);
     thread->Start();
     return std::make_unique<WinConnectWorker>(*this, std::move(thread));
   }
@@ -87,8 +86,11 @@ class WinHttpPlatform : public HttpPlatform {
   void ShowHourglass() override { saved_cursor_ = SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
   void RestoreCursor() override { SetCursor(saved_cursor_); }
 
-  void Connected() { active_ = true; }
-  // Drops a socket that never connected (or was abandoned).
+  void Connected(SOCKET s) {
+    Discard();
+    socket_ = s;
+    active_ = true;
+  }
   void Discard() {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
     socket_ = INVALID_SOCKET;
@@ -107,13 +109,9 @@ bool WinConnectWorker::WaitFor(uint32_t ms) {
   if (!thread_->WaitFor(ms)) return false;
   // The worker's failure is shown here, on the waiting (main) thread.
   if (!thread_->Failure().empty()) app::MessageBox(thread_->Failure(), "Erro", MB_OK);
-  if (thread_->Connected()) platform_.Connected();
+  const SOCKET s = thread_->TakeSocket();
+  if (s != INVALID_SOCKET) platform_.Connected(s);
   return true;
-}
-
-void WinConnectWorker::Terminate() {
-  thread_->Terminate();
-  platform_.Discard();
 }
 
 }  // namespace

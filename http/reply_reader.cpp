@@ -67,7 +67,7 @@ bool HasEndTags(std::string_view text) {
   return body != std::string::npos && html != std::string::npos && body < html;
 }
 
-// Restores the stream's timeout on every way out of a frame read.
+// Restores the stream's timeout on every way out of a read.
 class TimeoutOverride {
  public:
   TimeoutOverride(SocketStream& s, int32_t timeout) : s_(s), saved_(s.Timeout) { s_.Timeout = timeout; }
@@ -111,8 +111,30 @@ void ReplyReader::Report(size_t n) {
   on_progress_(static_cast<int32_t>(n));
 }
 
-int32_t ReplyReader::ReadAt(size_t offset) {
+int32_t ReplyReader::ReadAt(size_t offset, int32_t timeout) {
+  TimeoutOverride limited(stream_, deadline_.Cap(timeout));
   return stream_.Read(buf_.data() + offset, static_cast<int32_t>(kBufferSize - offset));
+}
+
+// A read of the reply's head (a later status block, the frame's marker and
+// length): a broken connection fails as a socket error of the first read.
+int32_t ReplyReader::ReadHeadAt(size_t offset, int32_t timeout) {
+  try {
+    return ReadAt(offset, timeout);
+  } catch (const EConnectionBroken& e) {
+    throw ESocketError(kCommError + std::string(e.what()) + ")");
+  }
+}
+
+// A read of body bytes into the emptied buffer: a broken connection leaves
+// the body incomplete, whatever arrived before.
+int32_t ReplyReader::ReadBodyBlock(int32_t timeout) {
+  ZeroBuffer();
+  try {
+    return ReadAt(0, timeout);
+  } catch (const EConnectionBroken&) {
+    throw Error(kIncomplete);
+  }
 }
 
 void ReplyReader::ReadFirstBlock() {
@@ -120,7 +142,7 @@ void ReplyReader::ReadFirstBlock() {
   stream_.Timeout = socket_timeout_;
   int32_t r;
   try {
-    r = ReadAt(0);
+    r = ReadAt(0, socket_timeout_);
   } catch (const ESocketError& e) {
     throw ESocketError(kCommError + std::string(e.what()) + ")");
   }
@@ -128,18 +150,34 @@ void ReplyReader::ReadFirstBlock() {
   count_ = static_cast<size_t>(r);
 }
 
+// True while the bytes so far can still begin a status line ("HTTP/1.x "
+// and three digits) or a frame's marker. Anything else is classified as it
+// stands: a peer that is no HTTP server is not waited for.
+bool ReplyReader::CouldBecomeReply() const {
+  static constexpr std::string_view kStatusLine = "HTTP/1.# ###";
+  static constexpr uint8_t kMarkers[2][4] = {{0x50, 0x0C, 0xBA, 0x40}, {0xD7, 0x35, 0x4A, 0x47}};
+  bool status = true;
+  for (size_t i = 0; i < std::min(count_, kStatusLine.size()) && status; ++i)
+    status = kStatusLine[i] == '#' ? buf_[i] >= '0' && buf_[i] <= '9' : buf_[i] == kStatusLine[i];
+  if (status) return true;
+  for (const auto& marker : kMarkers)
+    if (count_ < 4 && std::memcmp(buf_.data(), marker, count_) == 0) return true;
+  return false;
+}
+
 // The status line and the headers must be whole before they are read: a
 // block that ends inside them is followed by more reads, up to the buffer's
-// size. A 500 status is reported at once, complete or not.
+// size, as long as what came can still become a reply. A 500 status is
+// reported at once, complete or not.
 void ReplyReader::CompleteHeaders() {
   if (StartsWithMarker()) return;
   const auto raw = [this] { return std::string_view(reinterpret_cast<const char*>(buf_.data()), count_); };
   // A frame has no header block: the loop ends as soon as its marker is whole.
   while (raw().find("\r\n\r\n") == std::string_view::npos && count_ < kBufferSize && !Contains500(Text()) &&
-         !StartsWithMarker()) {
+         !StartsWithMarker() && CouldBecomeReply()) {
     int32_t r;
     try {
-      r = ReadAt(count_);
+      r = ReadAt(count_, socket_timeout_);
     } catch (const ESocketError& e) {
       throw ESocketError(kCommError + std::string(e.what()) + ")");
     }
@@ -167,10 +205,7 @@ bool ReplyReader::FindFrameBehindHeaders() {
   return false;
 }
 
-int32_t ReplyReader::ReadFrameBlock(size_t offset) {
-  TimeoutOverride lowered(stream_, kFrameReadTimeout);
-  return ReadAt(offset);
-}
+int32_t ReplyReader::ReadFrameBlock(size_t offset) { return ReadHeadAt(offset, kFrameReadTimeout); }
 
 void ReplyReader::GetResponseTC() {
   // The marker and the length must be whole before the length is read.
@@ -181,19 +216,21 @@ void ReplyReader::GetResponseTC() {
   }
   const uint32_t marker = LittleEndian32(buf_.data());
   const auto length = static_cast<int32_t>(LittleEndian32(buf_.data() + 4));
-  if (length < 0 || length > kMaxAnnouncedLength)
+  if (length < 0 || length > max_body_)
     throw Error("GetResponseTC - invalid frame length = " + std::to_string(length));
   CheckLength(length);
-  const auto total = static_cast<size_t>(length);
-  response_.ResetTo(total);
+  // Of an error frame only the start becomes the message; the failure
+  // closes the connection, so the rest need not be read.
+  const auto total = marker == kErrorMarker ? std::min(static_cast<size_t>(length), kMaxErrorText)
+                                            : static_cast<size_t>(length);
+  response_.ResetExpecting(total);
   const size_t first = count_ - header_ - 8;
   size_t received = std::min(first, total);
   response_.Write(buf_.data() + 8, received);
   if (received > 0) Report(received);
   if (first > total) must_close_ = true;
   while (received != total) {
-    ZeroBuffer();
-    const int32_t r = ReadFrameBlock(0);
+    const int32_t r = ReadBodyBlock(kFrameReadTimeout);
     CheckTransfer(r, -1, "GetResponseTC");
     const size_t take = std::min(static_cast<size_t>(r), total - received);
     response_.Write(buf_.data(), take);
@@ -234,7 +271,7 @@ void ReplyReader::ReadBody() {
     ReadChunkedBody(body_start);
   } else if (const std::optional<std::string> value = FindHeader(headers, "Content-Length")) {
     const int32_t length = StrToInt(Trim(*value));
-    if (length > kMaxAnnouncedLength) throw Error("DoSocketHttpRequest - too large ContentLength = " + *value);
+    if (length > max_body_) throw Error("DoSocketHttpRequest - too large ContentLength = " + *value);
     if (length < 0) throw Error("DoSocketHttpRequest - invalid ContentLength = " + *value);
     CheckLength(length);
     ReadLengthBody(length, body_start);
@@ -246,16 +283,14 @@ void ReplyReader::ReadBody() {
 
 void ReplyReader::ReadLengthBody(int64_t length, size_t body_start) {
   const auto total = static_cast<size_t>(length);
-  response_.ResetTo(total);
+  response_.ResetExpecting(total);
   const size_t avail = count_ - body_start;
   size_t received = std::min(avail, total);
   response_.Write(buf_.data() + body_start, received);
   if (received > 0) Report(received);
   if (avail > total) must_close_ = true;
   while (received != total) {
-    ZeroBuffer();
-    stream_.Timeout = socket_timeout_;
-    const int32_t r = ReadAt(0);
+    const int32_t r = ReadBodyBlock(socket_timeout_);
     if (r == 0) throw Error(kIncomplete);
     if (r < 0) throw Error(kTimedOut);
     const size_t take = std::min(static_cast<size_t>(r), total - received);
@@ -268,7 +303,7 @@ void ReplyReader::ReadLengthBody(int64_t length, size_t body_start) {
 
 void ReplyReader::ReadChunkedBody(size_t body_start) {
   response_.Clear();
-  ChunkedDecoder decoder;
+  ChunkedDecoder decoder(static_cast<uint64_t>(max_body_));
   const auto feed = [&](const uint8_t* data, size_t n) {
     const ChunkedDecoder::Result r = decoder.Feed(data, n, response_);
     if (r.consumed < n) must_close_ = true;  // bytes behind the last chunk
@@ -276,9 +311,7 @@ void ReplyReader::ReadChunkedBody(size_t body_start) {
   };
   feed(buf_.data() + body_start, count_ - body_start);
   while (!decoder.Done()) {
-    ZeroBuffer();
-    stream_.Timeout = socket_timeout_;
-    const int32_t r = ReadAt(0);
+    const int32_t r = ReadBodyBlock(socket_timeout_);
     if (r == 0) throw Error(kIncomplete);
     if (r < 0) throw Error(kTimedOut);
     feed(buf_.data(), static_cast<size_t>(r));
@@ -287,21 +320,22 @@ void ReplyReader::ReadChunkedBody(size_t body_start) {
 
 void ReplyReader::ReadUntilClose(size_t body_start) {
   response_.Clear();
-  const size_t first = count_ - body_start;
-  response_.Write(buf_.data() + body_start, first);
-  if (first > 0) Report(first);
+  const auto append = [this](size_t offset, size_t n) {
+    if (static_cast<int64_t>(response_.Size() + n) > max_body_) throw Error(kBodyTooLarge);
+    response_.Write(buf_.data() + offset, n);
+    if (n > 0) Report(n);
+  };
+  append(body_start, count_ - body_start);
   for (;;) {
-    ZeroBuffer();
-    stream_.Timeout = socket_timeout_;
-    const int32_t r = ReadAt(0);
+    // Only an orderly close ends the body; a reset is no end.
+    const int32_t r = ReadBodyBlock(socket_timeout_);
     if (r == 0) {
       must_close_ = true;
       break;
     }
     if (r < 0) throw Error(kTimedOut);
     count_ = static_cast<size_t>(r);
-    response_.Write(buf_.data(), count_);
-    Report(count_);
+    append(0, count_);
     if (HasEndTags(Text())) break;
   }
 }
@@ -317,7 +351,7 @@ bool ReplyReader::DoReceive() {
   int code = GetHttpReturnCode(Text(), host_, path_);
   if (code == 100) {
     ZeroBuffer();
-    const int32_t r = ReadAt(0);
+    const int32_t r = ReadHeadAt(0, socket_timeout_);
     CheckTransfer(r, -1, "3");
     count_ = static_cast<size_t>(r);
     CompleteHeaders();

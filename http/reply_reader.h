@@ -11,6 +11,8 @@
 #include "base/error.h"
 #include "base/event_slot.h"
 #include "base/memory_stream.h"
+#include "http/reply_limits.h"
+#include "http/request_deadline.h"
 #include "http/socket_stream.h"
 
 namespace zq {
@@ -44,10 +46,13 @@ class EUnexpectedLength : public Error {
 
 class ReplyReader {
  public:
+  // Every read's timeout is cut to what the deadline leaves. max_body caps
+  // every body; only tests lower it.
   ReplyReader(SocketStream& stream, ReceiveBuffer& buffer, MemoryStream& response, int32_t socket_timeout,
-              const EventSlot<int32_t>& on_progress, const std::string& host, const std::string& path)
+              const EventSlot<int32_t>& on_progress, const std::string& host, const std::string& path,
+              RequestDeadline deadline = {}, int64_t max_body = kMaxAnnouncedLength)
       : stream_(stream), buf_(buffer.xbuffer), response_(response), socket_timeout_(socket_timeout),
-        on_progress_(on_progress), host_(host), path_(path) {}
+        on_progress_(on_progress), host_(host), path_(path), deadline_(deadline), max_body_(max_body) {}
 
   // Leaves the body in the response, positioned at 0. Returns true when the
   // connection cannot carry another request (the server closed it, or sent
@@ -62,9 +67,12 @@ class ReplyReader {
     if (expected_length_ != kAnyLength && length != expected_length_) throw EUnexpectedLength(length, true);
   }
   void ZeroBuffer() { buf_.fill(0); }
-  int32_t ReadAt(size_t offset);
+  int32_t ReadAt(size_t offset, int32_t timeout);
+  int32_t ReadHeadAt(size_t offset, int32_t timeout);
+  int32_t ReadBodyBlock(int32_t timeout);
   void ReadFirstBlock();
   void CompleteHeaders();
+  bool CouldBecomeReply() const;
   bool FindFrameBehindHeaders();
   bool StartsWithMarker() const;
   void GetResponseTC();
@@ -83,6 +91,8 @@ class ReplyReader {
   const EventSlot<int32_t>& on_progress_;
   const std::string& host_;
   const std::string& path_;
+  RequestDeadline deadline_;
+  int64_t max_body_;
 
   size_t count_ = 0;    // bytes of the current block in the buffer
   size_t header_ = 0;   // h: where the frame started in the first block

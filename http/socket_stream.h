@@ -2,19 +2,32 @@
 // A blocking byte stream over a connected socket.
 #include <cstdint>
 
+#include "base/error.h"
 #include "base/event_slot.h"
 
 namespace zq {
 
+// The connection broke (reset or aborted) under a transfer. Unlike the
+// peer's orderly close it tells that bytes may be missing. Its text is the
+// refused-transfer form ("Read error 10054, ..."); a reader that does not
+// tell it apart still fails with it as a socket error.
+class EConnectionBroken : public ESocketError {
+ public:
+  using ESocketError::ESocketError;
+};
+
 class SocketStream {
  public:
   virtual ~SocketStream() = default;
-  // Bytes received, 0 when the peer closed the connection, -1 when nothing
-  // arrived within Timeout. The wait is made of 200 ms slices, each ending
-  // without data calls WaitTick. Raises ESocketError when the system refuses
-  // to start the read.
+  // Bytes received, 0 when the peer closed the connection in order, -1 when
+  // nothing arrived within Timeout. The wait is made of 200 ms slices, each
+  // ending without data calls WaitTick. Raises EConnectionBroken when the
+  // connection was reset or aborted, ESocketError when the system refuses to
+  // start the read.
   virtual int32_t Read(void* buffer, int32_t count) = 0;
-  // Bytes written, or -1 when the write did not complete within Timeout.
+  // The count, or -1 when the write did not complete within Timeout (also
+  // when part of it was written). Raises EConnectionBroken when the
+  // connection was reset or aborted.
   virtual int32_t Write(const void* buffer, int32_t count) = 0;
 
   int32_t Timeout = 0;     // milliseconds

@@ -16,22 +16,27 @@ namespace {
 
 constexpr int32_t kWaitSlice = 200;
 
-[[noreturn]] void RefusedToStart(const char* op, int code) {
-  throw ESocketError(std::string(op) + " error " + std::to_string(code) + ", " +
-                     SystemMessage(static_cast<DWORD>(code)));
+std::string TransferErrorText(const char* op, int code) {
+  return std::string(op) + " error " + std::to_string(code) + ", " + SystemMessage(static_cast<DWORD>(code));
 }
 
-// Waits up to ms for the socket to become readable (or writable).
+bool IsBroken(int code) { return code == WSAECONNRESET || code == WSAECONNABORTED || code == WSAENETRESET; }
+
+// Waits up to ms for the socket to become readable (or writable). The
+// exception set is left out: on Windows a pending urgent byte keeps it
+// signalled while recv has nothing to give, and the wait would return at
+// once, again and again. A reset or closed connection shows as readable
+// (and writable), so nothing is missed.
 bool Ready(SOCKET s, bool write, int32_t ms) {
   fd_set set;
   FD_ZERO(&set);
   FD_SET(s, &set);
-  fd_set failed;
-  FD_ZERO(&failed);
-  FD_SET(s, &failed);
   timeval t{ms / 1000, (ms % 1000) * 1000};
-  return select(0, write ? nullptr : &set, write ? &set : nullptr, &failed, &t) > 0;
+  return select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &t) > 0;
 }
+
+// Milliseconds since start, by the tick count.
+int64_t Since(DWORD start) { return static_cast<int64_t>(static_cast<DWORD>(GetTickCount() - start)); }
 
 }  // namespace
 
@@ -48,21 +53,30 @@ WinSocketStream::~WinSocketStream() {
 }
 
 int32_t WinSocketStream::Read(void* buffer, int32_t count) {
+  // The waited time is counted by the slices and by the clock, so that a
+  // readiness that yields nothing can never hold the read past Timeout. The
+  // time spent inside WaitTick (the progress handler, which may hold a
+  // prompt open) is no waiting for data and is not counted.
+  const DWORD start = GetTickCount();
+  int64_t in_hook = 0;
   int32_t waited = 0;
+  const auto waited_by_clock = [&] { return Since(start) - in_hook; };
   for (;;) {
     const int n = recv(socket_, static_cast<char*>(buffer), count, 0);
     if (n >= 0) return n;
     const int code = WSAGetLastError();
     if (code != WSAEWOULDBLOCK) {
-      // A connection that broke reads as closed; only a refusal to start raises.
-      if (code == WSAECONNRESET || code == WSAECONNABORTED || code == WSAENETRESET) return 0;
-      RefusedToStart("Read", code);
+      if (IsBroken(code)) throw EConnectionBroken(TransferErrorText("Read", code));
+      throw ESocketError(TransferErrorText("Read", code));
     }
     while (!Ready(socket_, false, kWaitSlice)) {
+      const DWORD hook_start = GetTickCount();
       WaitTick();
+      in_hook += Since(hook_start);
       waited += kWaitSlice;
-      if (waited >= Timeout) return -1;
+      if (waited >= Timeout || waited_by_clock() >= Timeout) return -1;
     }
+    if (waited_by_clock() >= Timeout) return -1;
   }
 }
 
@@ -78,13 +92,15 @@ int32_t WinSocketStream::Write(const void* buffer, int32_t count) {
     }
     const int code = WSAGetLastError();
     if (code != WSAEWOULDBLOCK) {
-      if (sent == 0 && code != WSAECONNRESET && code != WSAECONNABORTED) RefusedToStart("Write", code);
+      if (IsBroken(code)) throw EConnectionBroken(TransferErrorText("Write", code));
+      if (sent == 0) throw ESocketError(TransferErrorText("Write", code));
       char head[64];
       std::snprintf(head, sizeof head, "System Error.  Code: %d.\r\n", code);
       throw Error(head + SystemMessage(static_cast<DWORD>(code)));
     }
-    const auto elapsed = static_cast<int32_t>(GetTickCount() - start);
-    if (elapsed >= Timeout || !Ready(socket_, true, Timeout - elapsed)) return sent > 0 ? sent : -1;
+    // A write that did not complete in time failed, however much of it went.
+    const int64_t elapsed = Since(start);
+    if (elapsed >= Timeout || !Ready(socket_, true, static_cast<int32_t>(Timeout - elapsed))) return -1;
   }
   return sent;
 }

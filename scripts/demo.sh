@@ -73,7 +73,7 @@ answer_prompt install "Instalação do Sistema"
 e2e_wait_setup 300
 say "Installed into $data:"
 show_versions "$data"
-say "Bytes fetched: $(awk '{s+=$NF} END {print s}' "$E2E_ACCESS_LOG") in $(wc -l <"$E2E_ACCESS_LOG") requests"
+say "Bytes fetched: $(awk '{s+=$6} END {print s+0}' "$E2E_ACCESS_LOG") in $(wc -l <"$E2E_ACCESS_LOG") requests"
 say "The product was started with:"
 e2e_product_starts | sed 's/^/   /'
 

@@ -13,26 +13,28 @@
 #include "setup/run_mode.h"
 #include "setup/setup_host.h"
 #include "setup/site_check.h"
+#include "setup/site_contract.h"
 
 namespace zq {
 
 namespace {
 
-constexpr char kSetupExe[] = "SetupZQ.exe";
-
 void WriteServerAddress(SetupHost& host, const std::string& folder, const std::string& address) {
-  const int64_t written = host.WriteNewFile(folder + "SRVADDR", address);
+  const int64_t written = host.WriteNewFile(folder + kServerAddressFile, address);
   if (written < 0) throw Error("[300]");
   if (written != static_cast<int64_t>(address.size())) throw Error("[301]");
 }
 
-// Damaged data in a cabinet would be extracted without a word (the setup
-// library does not check the blocks' checksums): it is refused first, in
-// the form the extraction's own errors take.
+// A cabinet in several parts, or with folders that share their blocks, is
+// refused; so is damaged data, which would be extracted without a word (the
+// setup library does not check the blocks' checksums). Both come in the
+// form the extraction's own errors take.
 void CheckCabinetData(const MemoryStream& body, const std::string& folder, const std::string& cab) {
+  const std::string head = "Arquivo: " + folder + cab + " => " + folder + "\r\r";
+  if (const std::optional<std::string> fault = FindRefusedCabinetLayout(body.Data(), body.Size()))
+    throw Error(head + *fault);
   if (const std::optional<std::string> block = FindDamagedCabinetBlock(body.Data(), body.Size()))
-    throw Error("Arquivo: " + folder + cab + " => " + folder +
-                "\r\rArquivo compactado danificado (soma de verificação do " + *block + " não confere)");
+    throw Error(head + "Arquivo compactado danificado (soma de verificação do " + *block + " não confere)");
 }
 
 // The signature file, fetched right after the manifest: it must be signed

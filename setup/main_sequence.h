@@ -16,8 +16,4 @@ class SetupHost;
 // signed by one of them, vouches for. Without keys no signature is asked for.
 void RunSetup(const std::vector<std::string>& args, SetupHost& host, std::span<const PublicKey> siteKeys = {});
 
-// The requests of a run.
-inline constexpr char kManifestPath[] = "/scripts/zq.dll/stptc";
-inline constexpr char kCabinetFolder[] = "/BinZQ/";
-
 }  // namespace zq

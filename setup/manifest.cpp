@@ -1,11 +1,8 @@
 #include "setup/manifest.h"
 
-#include <limits>
-
 #include "base/error.h"
 #include "base/str_to_int.h"
 #include "base/text.h"
-#include "env/reserved_name.h"
 #include "env/safe_name.h"
 
 namespace zq {
@@ -31,12 +28,28 @@ std::string ManifestList::NameOf(const std::string& line) {
   return eq == std::string::npos ? std::string() : line.substr(0, eq);
 }
 
-size_t ManifestList::IndexOfName(std::string_view name) const {
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const size_t eq = lines_[i].find('=');
-    if (eq != std::string::npos && SameText(std::string_view(lines_[i]).substr(0, eq), name)) return i;
+void ManifestList::SetLine(size_t i, std::string text) {
+  lines_.at(i) = std::move(text);
+  indexed_ = false;
+  index_.clear();
+}
+
+const std::unordered_map<std::string, size_t>& ManifestList::Index() const {
+  if (!indexed_) {
+    index_.reserve(lines_.size());
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      const size_t eq = lines_[i].find('=');
+      if (eq != std::string::npos) index_.emplace(AnsiUpper(std::string_view(lines_[i]).substr(0, eq)), i);
+    }
+    indexed_ = true;
   }
-  return lines_.size();
+  return index_;
+}
+
+size_t ManifestList::IndexOfName(std::string_view name) const {
+  const auto& index = Index();
+  const auto it = index.find(AnsiUpper(name));
+  return it == index.end() ? lines_.size() : it->second;
 }
 
 std::string ManifestList::Value(std::string_view name) const {
@@ -49,6 +62,7 @@ void ManifestList::SetValue(std::string_view name, std::string_view value) {
   const size_t i = IndexOfName(name);
   if (i == lines_.size()) {
     lines_.push_back(std::string(name) + "=" + std::string(value));
+    index_.emplace(AnsiUpper(name), i);  // the index stays whole: the new line is that name's first
     return;
   }
   std::string& line = lines_[i];
@@ -56,18 +70,7 @@ void ManifestList::SetValue(std::string_view name, std::string_view value) {
   line += value;
 }
 
-const char* const ExcludedLibraries[4] = {"DllInscE32.dll", "BemaFI32.dll", "Daruma32.dll", "SWECF.DLL"};
-
-bool IsExcludedLibrary(std::string_view name) {
-  const std::string upper = AnsiUpper(name);
-  for (const char* entry : ExcludedLibraries)
-    if (upper == AnsiUpper(entry)) return true;
-  return false;
-}
-
 namespace {
-
-constexpr size_t kMaxSizeText = 999;
 
 // The size of a line: the text after its first ";" (the whole line without
 // one), at most 999 characters, as an integer.
@@ -79,15 +82,38 @@ int32_t SizeOf(const std::string& line) {
 
 std::string BeforeSemicolon(const std::string& line) { return line.substr(0, line.find(';')); }
 
+std::string Where(size_t index) { return "Linha " + std::to_string(index + 1) + " do manifesto"; }
+
+Error TotalLimitError(size_t index) {
+  return Error("O tamanho total dos arquivos a baixar passa do limite de 2147483647 bytes "
+               "(linha " + std::to_string(index + 1) + " do manifesto)");
+}
+
 void CheckName(const std::string& line, size_t index) {
   const std::string name = ManifestList::NameOf(BeforeSemicolon(line));
-  const std::string where = "Linha " + std::to_string(index + 1) + " do manifesto";
   if (name.empty())
-    throw Error(where + " sem nome de arquivo: \"" + line + "\"");
+    throw Error(Where(index) + " sem nome de arquivo: \"" + line + "\"");
   if (!IsSafeRelativeName(name))
-    throw Error(where + " com nome de arquivo inválido (fora da pasta de instalação): \"" + name + "\"");
-  if (IsReservedManifestName(name))
-    throw Error(where + " com nome de arquivo reservado ao programa de instalação: \"" + name + "\"");
+    throw Error(Where(index) + " com nome de arquivo inválido (fora da pasta de instalação): \"" + name + "\"");
+  if (const ReservedName* reserved = FindReservedName(name); reserved && !reserved->listed)
+    throw Error(Where(index) + " com nome de arquivo reservado: \"" + name + "\"");
+}
+
+// The status of a name that is no fixed library: the directory search
+// reports the entry's long name, which holds the same rules as the name.
+std::string StatusOf(const std::string& line, const std::string& name, const std::string& folder,
+                     LocalFiles& files, size_t index) {
+  const std::string path = folder + name;
+  const std::optional<std::string> found = files.FindEntry(path);
+  if (!found) return "NF";
+  if (IsAliasOfOtherEntry(name, *found)) {
+    // BEMAFI~1.DLL is BemaFI32.dll: a fixed library is never replaced, and
+    // no other file is reached by a name that is not its own.
+    if (IsExcludedLibrary(*found)) return "OK";
+    throw Error(Where(index) + " com nome de arquivo que designa outro arquivo (" + *found + "): \"" + name +
+                "\"");
+  }
+  return files.FileVersionText(path) == line.substr(name.size() + 1) ? "OK" : "OOD";
 }
 
 }  // namespace
@@ -103,25 +129,22 @@ void EvaluateManifest(ManifestList& list, int32_t& totalBytes, const std::string
   for (size_t i = 0; i < count; ++i) {
     sizes[i] = SizeOf(list.Line(i));
     CheckName(list.Line(i), i);
+    if (sizes[i] < 0) throw TotalLimitError(i);
   }
+
+  // Every line becomes name=version first: a status goes to the first line
+  // of its name, which is always one already cut.
+  for (size_t i = 0; i < count; ++i) list.SetLine(i, BeforeSemicolon(list.Line(i)));
 
   int64_t total = 0;
   for (size_t i = 0; i < count; ++i) {
-    list.SetLine(i, BeforeSemicolon(list.Line(i)));
-    const std::string& line = list.Line(i);
+    const std::string line = list.Line(i);
     const std::string name = ManifestList::NameOf(line);
-    const std::string path = folder + name;
-    std::string status;
-    if (IsExcludedLibrary(name)) status = "OK";
-    else if (!files.Exists(path)) status = "NF";
-    else status = files.FileVersionText(path) == line.substr(name.size() + 1) ? "OK" : "OOD";
-    list.SetValue(name, status);
+    list.SetValue(name, IsExcludedLibrary(name) ? "OK" : StatusOf(line, name, folder, files, i));
 
-    if (list.Value(name) != "OK" && name != "SetupZQ.exe") {
+    if (list.Value(name) != "OK" && name != kSetupExe) {
       total += sizes[i];
-      if (total > std::numeric_limits<int32_t>::max() || total < std::numeric_limits<int32_t>::min())
-        throw Error("O tamanho total dos arquivos a baixar passa do limite de 2147483647 bytes "
-                    "(linha " + std::to_string(i + 1) + " do manifesto)");
+      if (total > kMaxTotalBytes) throw TotalLimitError(i);
     }
   }
   totalBytes = static_cast<int32_t>(total);

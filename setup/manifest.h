@@ -4,14 +4,20 @@
 // folder, which leaves "name=OK", "name=NF" or "name=OOD" in every line.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "setup/site_contract.h"
 
 namespace zq {
 
 // A list of text lines "name=value"; names are looked up without regard to
-// case and the first line of a name is the one read and written.
+// case and the first line of a name is the one read and written. Look-ups
+// go through an index of the upper-cased names, so that a list of n lines
+// is evaluated in time linear in n.
 class ManifestList {
  public:
   // Lines end at CR, LF or CR LF; a break at the very end adds no line; a NUL
@@ -20,7 +26,7 @@ class ManifestList {
 
   size_t Count() const { return lines_.size(); }
   const std::string& Line(size_t i) const { return lines_.at(i); }
-  void SetLine(size_t i, std::string text) { lines_.at(i) = std::move(text); }
+  void SetLine(size_t i, std::string text);
 
   // The text before the first "="; "" for a line without "=".
   static std::string NameOf(const std::string& line);
@@ -33,27 +39,34 @@ class ManifestList {
   void SetValue(std::string_view name, std::string_view value);
 
  private:
+  const std::unordered_map<std::string, size_t>& Index() const;
+
   std::vector<std::string> lines_;
+  // Upper-cased name -> its first line; built when first asked for, dropped
+  // when a line is replaced.
+  mutable std::unordered_map<std::string, size_t> index_;
+  mutable bool indexed_ = false;
 };
 
 // What the evaluation asks about the installation folder.
 struct LocalFiles {
   virtual ~LocalFiles() = default;
-  // Any directory entry of that path, whatever its attributes, folders too.
-  virtual bool Exists(const std::string& path) = 0;
+  // The name that the directory search reports for the entry at that path
+  // (its long name, also when the path gives a short 8.3 alias), whatever
+  // its attributes, folders too; nothing when there is no such entry.
+  virtual std::optional<std::string> FindEntry(const std::string& path) = 0;
   // The FileVersion text of the file's version resource, "-1" without one.
   virtual std::string FileVersionText(const std::string& path) = 0;
 };
 
-// Library files that are never examined nor downloaded.
-extern const char* const ExcludedLibraries[4];
-bool IsExcludedLibrary(std::string_view name);
-
 // Marks every line of the list with its status and sums into totalBytes the
 // sizes of the lines not "OK" (SetupZQ.exe excepted). The folder ends with a
 // backslash. Every line is checked before any status is set: a size that is
-// no integer, a line without a name, and a name that could leave the folder
-// raise an error naming the line; so does a sum beyond 2147483647 bytes.
+// no integer or below 0, a line without a name, a name that could leave the
+// folder and a reserved name the manifest may not list raise an error naming
+// the line; so does a sum beyond 2147483647 bytes, and a name that reaches
+// an entry of another name (a short alias; one of the fixed libraries is
+// "OK" then).
 void EvaluateManifest(ManifestList& list, int32_t& totalBytes, const std::string& folder,
                       LocalFiles& files);
 

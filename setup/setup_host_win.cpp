@@ -10,6 +10,7 @@
 #include "env/processes_win.h"
 #include "http/http_client.h"
 #include "http/http_platform_win.h"
+#include "setup/site_contract.h"
 #include "ui/application_win.h"
 #include "ui/download_progress_win.h"
 #include "ui/prompts_win.h"
@@ -47,7 +48,7 @@ int32_t WinSetupHost::ClientPort() { return DefaultClient->Port; }
 MemoryStream& WinSetupHost::Get(const std::string& path) { return DefaultClient->Get(path); }
 
 MemoryStream& WinSetupHost::GetExactly(const std::string& path, int64_t length) {
-  return DefaultClient->Get(path, length);
+  return DefaultClient->GetExactly(path, length);
 }
 
 void WinSetupHost::InstallProgressHandler() { DefaultClient->OnProgress.Set(&DownloadProgress, window_); }
@@ -146,7 +147,7 @@ void WinSetupHost::SaveToFile(const MemoryStream& stream, const std::string& pat
 }
 
 void WinSetupHost::ExtractCabinet(const std::string& folder, const std::string& cabName) {
-  zq::ExtractCabinet(folder, cabName);
+  zq::ExtractCabinet(folder, cabName, CheckCabinetMember);
 }
 
 uint32_t WinSetupHost::StartProgram(const std::string& commandLine) {

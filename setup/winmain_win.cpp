@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "env/system_library_win.h"
 #include "setup/command_line.h"
 #include "setup/main_sequence.h"
 #include "setup/setup_host_win.h"
@@ -10,6 +11,7 @@
 #include "ui/application_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  zq::RestrictLibrarySearch();
   try {
     zq::WinSetupHost host;
     zq::RunSetup(zq::SplitCommandLine(GetCommandLineA()), host, zq::kSiteKeys);

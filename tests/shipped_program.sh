@@ -7,6 +7,16 @@ exe=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
 file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386' || fail "not a 32-bit GUI PE: $(file "$exe")"
 objdump -p "$exe" | grep -qiE 'DLL Name: (libstdc|libgcc|libwinpthread)' && fail "needs a MinGW runtime DLL"
+# Windows loads a DLL that the program imports from the program's own folder
+# first, unless it is a known system DLL (or, for Common Controls 6, named by
+# the manifest). Every other system library (version, setupapi, psapi) is
+# loaded at run time by its full path in the system folder. advapi32 (a known
+# DLL since Windows XP) serves libsodium's RtlGenRandom.
+known='kernel32|user32|gdi32|shell32|ole32|ws2_32|msvcrt|comctl32|advapi32'
+imports=$(objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+[ -n "$imports" ] || fail "no import table read"
+others=$(grep -viE "^($known)\.dll$" <<<"$imports" || true)
+[ -z "$others" ] || fail "imports a library that a file beside it could replace: $others"
 manifest=$(wrestool -x --raw --type=24 "$exe")
 grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest" || fail "manifest: $manifest"
 grep -q 'processorArchitecture="X86" publicKeyToken="6595b64144ccf1df" language="\*"' <<<"$manifest" || fail "manifest: $manifest"

@@ -36,7 +36,7 @@ class MemoryPlatform : public zq::HttpPlatform {
     struct Worker : zq::ConnectWorker {
       bool* active;
       bool WaitFor(uint32_t) override { return *active = true; }
-      void Terminate() override {}
+      void Abandon() override {}
     };
     auto w = std::make_unique<Worker>();
     w->active = &active_;

@@ -26,8 +26,28 @@ TEST(SafeRelativeName, KeepsNamesInsideTheFolder) {
       {"com\xB9.dll", false},  {"CONOUT$", false},
       {"COM0.dll", true},       {"COM10.dll", true},       {"console.dll", true},  {"nula.dll", true},
       {"sub.con\\a", true},    {"LPT.dll", true},         {"xcon.dll", true},
+      // Windows drops trailing dots and blanks, in every component.
+      {"BemaFI32.dll.", false}, {"DeskZQ.exe ", false},   {"a.dll. .", false},   {"sub.\\a.dll", false},
+      {"sub \\a.dll", false}, {".", false},             {"a .dll", true},      {"a.b", true},
+      // 0x1F is the last control byte, 0x20 the blank.
+      {"a\x1F" ".dll", false}, {"\x01" "a", false},     {"a b.dll", true},
   };
   for (const auto& c : cases) EXPECT_EQ(IsSafeRelativeName(c.name), c.safe) << '"' << c.name << '"';
+}
+
+TEST(SafeRelativeName, ShortAliasesAreToldFromTheirLongName) {
+  struct Case {
+    const char* name;
+    const char* found;
+    bool alias;
+  } const cases[] = {
+      {"BEMAFI~1.DLL", "BemaFI32.dll", true}, {"bemafi32.DLL", "BemaFI32.dll", false},
+      {"sub\\LEIAME~1.TXT", "leiame longo.txt", true}, {"sub/leiame.txt", "LEIAME.TXT", false},
+      {"ação.txt", "AÇÃO.TXT", false},     {"a.txt", "b.txt", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsAliasOfOtherEntry(c.name, c.found), c.alias) << c.name;
+  EXPECT_EQ(LastComponent("a\\b/c.dll"), "c.dll");
+  EXPECT_EQ(LastComponent("c.dll"), "c.dll");
 }
 
 TEST(PathText, AsciiCaseOnlyComparison) {

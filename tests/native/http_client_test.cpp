@@ -2,6 +2,8 @@
 // cases as a table, then the connection rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -11,6 +13,7 @@
 
 #include "base/error.h"
 #include "http/http_client.h"
+#include "http/reply_reader.h"
 
 namespace zq {
 namespace {
@@ -19,23 +22,32 @@ using Bytes = std::string;
 
 // One step of a scripted connection.
 struct Step {
-  enum Kind { kData, kTimeout, kClose, kSocketError } kind;
+  enum Kind { kData, kTimeout, kClose, kSocketError, kBroken } kind;
   Bytes data;
+  size_t per_read = SIZE_MAX;  // most bytes one read delivers
+  uint32_t ms = 0;             // clock time each read of this step takes
 };
-Step Data(Bytes b) { return {Step::kData, std::move(b)}; }
+Step Data(Bytes b, uint32_t ms = 0) { return {Step::kData, std::move(b), SIZE_MAX, ms}; }
+// One byte per read, each read taking ms.
+Step Trickle(Bytes b, uint32_t ms) { return {Step::kData, std::move(b), 1, ms}; }
 Step Timeout() { return {Step::kTimeout, {}}; }
 Step Close() { return {Step::kClose, {}}; }
 Step SocketError(Bytes text) { return {Step::kSocketError, std::move(text)}; }
+// The connection is reset under the read.
+Step Reset() { return {Step::kBroken, "Read error 10054, reset"}; }
 
 struct Connection {
   std::deque<Step> reads;
   std::vector<int32_t> write_results;  // scripted Write results (empty: all written)
   std::optional<Bytes> write_error;
+  bool write_broken = false;
   Bytes written;
+  std::vector<int32_t> write_timeouts;  // the stream's Timeout at each Write
   std::vector<int32_t> write_sizes;
   std::vector<int32_t> read_timeouts;  // the stream's Timeout at each Read
   int reads_made = 0;
   bool stream_freed = false;
+  uint32_t* clock = nullptr;  // the platform's tick count, moved by waiting and by slow reads
 };
 
 class ScriptedStream : public SocketStream {
@@ -54,6 +66,7 @@ class ScriptedStream : public SocketStream {
       case Step::kTimeout:
         c_.reads.pop_front();
         for (int32_t waited = 0; waited < Timeout; waited += 200) WaitTick();
+        if (c_.clock) *c_.clock += static_cast<uint32_t>(Timeout);
         return -1;
       case Step::kClose:
         return 0;  // stays closed
@@ -62,8 +75,14 @@ class ScriptedStream : public SocketStream {
         c_.reads.pop_front();
         throw ESocketError(text);
       }
+      case Step::kBroken: {
+        const Bytes text = s.data;
+        c_.reads.pop_front();
+        throw EConnectionBroken(text);
+      }
       case Step::kData: {
-        const size_t n = std::min(s.data.size(), static_cast<size_t>(count));
+        if (c_.clock) *c_.clock += s.ms;
+        const size_t n = std::min({s.data.size(), static_cast<size_t>(count), s.per_read});
         std::memcpy(buffer, s.data.data(), n);
         s.data.erase(0, n);
         if (s.data.empty()) c_.reads.pop_front();
@@ -73,6 +92,8 @@ class ScriptedStream : public SocketStream {
     return 0;
   }
   int32_t Write(const void* buffer, int32_t count) override {
+    c_.write_timeouts.push_back(Timeout);
+    if (c_.write_broken) throw EConnectionBroken("Write error 10054, reset");
     if (c_.write_error) throw ESocketError(*c_.write_error);
     c_.write_sizes.push_back(count);
     int32_t r = count;
@@ -98,7 +119,7 @@ struct PlatformLog {
   bool close_fails = false;
   bool active = false;
   int attempts = 0;
-  int terminated = 0;
+  int abandoned = 0;
   int opens = 0;
   int closes = 0;
   std::vector<int> waits_per_attempt;
@@ -118,7 +139,7 @@ class FakeWorker : public ConnectWorker {
     if (outcome_ == PlatformLog::kConnects) log_.active = true;
     return true;
   }
-  void Terminate() override { ++log_.terminated; }
+  void Abandon() override { ++log_.abandoned; }
 
  private:
   PlatformLog& log_;
@@ -148,7 +169,9 @@ class FakePlatform : public HttpPlatform {
   std::unique_ptr<SocketStream> CreateStream(int32_t timeout) override {
     EXPECT_FALSE(log_.connections.size() <= static_cast<size_t>(log_.opens)) << "no scripted connection left";
     if (log_.connections.size() <= static_cast<size_t>(log_.opens)) log_.connections.emplace_back();
-    auto s = std::make_unique<ScriptedStream>(log_.connections[static_cast<size_t>(log_.opens++)]);
+    Connection& c = log_.connections[static_cast<size_t>(log_.opens++)];
+    c.clock = &log_.tick;
+    auto s = std::make_unique<ScriptedStream>(c);
     s->Timeout = timeout;
     return s;
   }
@@ -182,10 +205,12 @@ class Client {
     c.reads.assign(reads.begin(), reads.end());
     return c;
   }
-  std::string Fetch(const std::string& path = "/x") { return http.Get(path).Text(); }
-  std::string Failure(const std::string& path = "/x") {
+  std::string Fetch(const std::string& path = "/x", uint32_t time_limit = 0) {
+    return http.Get(path, time_limit).Text();
+  }
+  std::string Failure(const std::string& path = "/x", uint32_t time_limit = 0) {
     try {
-      http.Get(path);
+      http.Get(path, time_limit);
     } catch (const ESocketError& e) {
       return std::string("ESocketError: ") + e.what();
     } catch (const Error& e) {
@@ -220,6 +245,7 @@ struct ReplyCase {
 
 TEST(HttpReply, ReadsEveryKindOfReply) {
   const Bytes big(10000, 'b');
+  const Bytes error_text(4096, 'e');
   const Bytes unexpected_default =
       "GetHttpReturnCode - unexpected ...\rlPath: /x\rBufferRec.xbuffer:\rHTTP/1.1 404 Not Found\r\n\r\n";
   const ReplyCase cases[] = {
@@ -340,6 +366,44 @@ TEST(HttpReply, ReadsEveryKindOfReply) {
        "GetResponseTC - invalid frame length = -1", {}, false},
       {"frame length above 500 MiB", {Data(Frame(0x40BA0C50, "abc", 524288001))}, "srv01", "",
        "GetResponseTC - invalid frame length = 524288001", {}, false},
+      // A reset is no end: once the body began the reply is incomplete;
+      // before, it fails as a socket error of the first read does.
+      {"reset after a whole manifest line, no length", {Data(kOk + "\r\na.txt=1;5\r\n"), Reset()}, "srv01", "",
+       "Não foi possível acessar o servidor (acesso incompleto)", {11}, false},
+      {"reset inside a length body", {Data(kOk + "Content-Length: 5\r\n\r\nab"), Reset()}, "srv01", "",
+       "Não foi possível acessar o servidor (acesso incompleto)", {2}, false},
+      {"reset between chunks", {Data(kOk + "Transfer-Encoding: chunked\r\n\r\n2\r\nab\r\n"), Reset()}, "srv01",
+       "", "Não foi possível acessar o servidor (acesso incompleto)", {2}, false},
+      {"reset inside a frame", {Data(Frame(0x40BA0C50, "abc", 5)), Reset()}, "srv01", "",
+       "Não foi possível acessar o servidor (acesso incompleto)", {3}, false},
+      {"reset on the first read", {Reset()}, "srv01", "",
+       "A tentativa de envio de dados pela rede falhou. Mensagem da rede: Erro na comunicação com o "
+       "servidor.\r\r(Read error 10054, reset)",
+       {}, false},
+      {"reset inside the headers", {Data("HTTP/1.1 200 OK\r\nCont"), Reset()}, "srv01", "",
+       "A tentativa de envio de dados pela rede falhou. Mensagem da rede: Erro na comunicação com o "
+       "servidor.\r\r(Read error 10054, reset)",
+       {}, false},
+      {"reset inside a frame's head", {Data(Frame(0x40BA0C50, "abc").substr(0, 5)), Reset()}, "srv01", "",
+       "A tentativa de envio de dados pela rede falhou. Mensagem da rede: Erro na comunicação com o "
+       "servidor.\r\r(Read error 10054, reset)",
+       {}, false},
+      {"reset after a 100", {Data("HTTP/1.1 100 Continue\r\n\r\n"), Reset()}, "srv01", "",
+       "A tentativa de envio de dados pela rede falhou. Mensagem da rede: Erro na comunicação com o "
+       "servidor.\r\r(Read error 10054, reset)",
+       {}, false},
+      // Bounded memory and work.
+      {"length of exactly 500 MiB is read", {Data(kOk + "Content-Length: 524288000\r\n\r\nabc"), Close()}, "srv01",
+       "", "Não foi possível acessar o servidor (acesso incompleto)", {3}, false},
+      {"frame length of exactly 500 MiB is read", {Data(Frame(0x40BA0C50, "abc", 524288000)), Close()}, "srv01", "",
+       "Não foi possível acessar o servidor Nenhum dado recebido (GetResponseTC)", {3}, false},
+      {"error frame: only its first 4096 bytes are read and shown",
+       {Data(Frame(0x474A35D7, Bytes(6000, 'e'), 524288000))}, "srv01", "", error_text.c_str(), {4096},
+       false},
+      {"trailers without end",
+       {Data(kOk + "Transfer-Encoding: chunked\r\n\r\n1\r\na\r\n0\r\n"), Data(Bytes(4000, 'x') + "\r\n"),
+        Data(Bytes(4000, 'x') + "\r\n"), Data(Bytes(4000, 'x') + "\r\n")},
+       "srv01", "", "Não foi possível acessar o servidor (resposta fragmentada inválida)", {1}, false},
   };
   for (const ReplyCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -360,6 +424,94 @@ TEST(HttpReply, ReadsEveryKindOfReply) {
       if (n != -999) data_calls.push_back(n);
     EXPECT_EQ(data_calls, c.progress);
     EXPECT_TRUE(conn.reads.empty() || conn.reads.front().kind == Step::kClose) << "script not read to its end";
+  }
+}
+
+TEST(HttpReply, APeerThatIsNoHttpServerIsNotWaitedFor) {
+  struct Case {
+    const char* name;
+    Bytes first;
+    int reads;  // reads made before the failure
+  } const cases[] = {
+      {"ssh banner", "SSH-2.0-OpenSSH_9.2p1 Debian-2\r\n", 1},
+      {"smtp greeting", "220 mail.example.com ESMTP\r\n", 1},
+      {"another protocol version", "HTTP/2 200\r\n", 1},
+      {"a status that is no number", "HTTP/1.1 2x", 1},
+      {"a marker's start that goes wrong", Bytes("\x50\x0C\x00", 3), 1},
+      {"the start of a status line is read on", "HTTP/1.1 2", 2},
+      {"the start of a marker is read on", Bytes("\x50\x0C", 2), 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Client client;
+    Connection& conn = client.Script({Data(c.first), Data("zz\r\n"), Timeout()});
+    EXPECT_EQ(client.Failure(), "Não foi possível acessar o servidor (Código Retorno HTTP não esperado)");
+    EXPECT_EQ(conn.reads_made, c.reads);
+  }
+}
+
+TEST(HttpReply, AnnouncedLengthsGetStorageOnlyAsBytesArrive) {
+  struct Case {
+    const char* name;
+    Bytes head;
+  } const cases[] = {
+      {"Content-Length", kOk + "Content-Length: 524288000\r\n\r\n"},
+      {"frame length", Frame(0x40BA0C50, "", 524288000)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Client client;
+    client.Script({Data(c.head + "abc"), Data(Bytes(8192, 'x')), Close()});
+    client.Failure();
+    EXPECT_EQ(client.http.Response.Size(), 3u + 8192u);
+    EXPECT_LE(client.http.Response.Capacity(), 64u * 1024u) << "the announced length was allocated up front";
+  }
+  // A trusted length still gets its storage once it is reached, never more.
+  Client client;
+  const Bytes body(1 << 20, 'm');
+  client.Script({Data(kOk + "Content-Length: 1048576\r\n\r\n" + body)});
+  EXPECT_EQ(client.Fetch(), body);
+  EXPECT_EQ(client.http.Response.Capacity(), body.size());
+}
+
+// The reader's cap on a body without a length, lowered for the test.
+TEST(HttpReply, ABodyWithoutALengthIsCapped) {
+  struct Case {
+    const char* name;
+    std::vector<Step> reads;
+    const char* failure;  // nullptr: read whole
+  } const cases[] = {
+      {"until close, at the cap", {Data(kOk + "\r\n12345"), Data("67890"), Close()}, nullptr},
+      {"until close, over the cap", {Data(kOk + "\r\n12345"), Data("678901")},
+       "Não foi possível acessar o servidor (resposta grande demais)"},
+      {"over the cap in the first block", {Data(kOk + "\r\n12345678901")},
+       "Não foi possível acessar o servidor (resposta grande demais)"},
+      {"chunks at the cap", {Data(kOk + "Transfer-Encoding: chunked\r\n\r\n5\r\n12345\r\n5\r\n67890\r\n0\r\n\r\n")},
+       nullptr},
+      {"chunks over the cap", {Data(kOk + "Transfer-Encoding: chunked\r\n\r\n5\r\n12345\r\n6\r\n")},
+       "Não foi possível acessar o servidor (resposta grande demais)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Connection conn;
+    conn.reads.assign(c.reads.begin(), c.reads.end());
+    ScriptedStream stream(conn);
+    ReceiveBuffer buffer;
+    MemoryStream response;
+    const EventSlot<int32_t> no_progress;
+    const std::string host = "srv01", path = "/x";
+    ReplyReader reader(stream, buffer, response, 3600000, no_progress, host, path, RequestDeadline(), 10);
+    if (c.failure) {
+      try {
+        reader.DoReceive();
+        ADD_FAILURE() << "read whole";
+      } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), c.failure);
+      }
+    } else {
+      reader.DoReceive();
+      EXPECT_EQ(response.Text(), "1234567890");
+    }
   }
 }
 
@@ -417,6 +569,18 @@ TEST(HttpSend, SendsTheRequestBytesInPiecesOf4096WithAPumpAfterEach) {
   EXPECT_EQ(client.http.Path, path);
 }
 
+TEST(HttpSend, AResetAtASendFailsTheRequest) {
+  Client client;
+  Connection& conn = client.Script({});
+  conn.write_broken = true;
+  EXPECT_EQ(client.Failure(),
+            "A tentativa de envio de dados pela rede falhou. Mensagem da rede: Erro na comunicação com o "
+            "servidor.\r\r(Write error 10054, reset)");
+  EXPECT_EQ(conn.reads_made, 0);
+  EXPECT_TRUE(conn.stream_freed);
+  EXPECT_FALSE(client.log.active);
+}
+
 TEST(HttpSend, ProxyFormNamesTheHostWithoutPortAndConnectsToTheProxy) {
   Client client("srv01:8081#127.0.0.1:3128");
   EXPECT_EQ(client.log.target, "127.0.0.1:3128");
@@ -450,6 +614,49 @@ TEST(HttpSend, WriteFailuresFollowTheCheckRule) {
     EXPECT_TRUE(conn.stream_freed);
     EXPECT_FALSE(client.log.active);
   }
+}
+
+// A request's time limit, on the platform's clock: every transfer's
+// timeout is cut to what is left, and a trickle ends when nothing is left.
+TEST(HttpDeadline, ATimeLimitBoundsTheWholeRequest) {
+  const Bytes body(500, 't');
+  const Bytes reply = kOk + "Content-Length: 500\r\n\r\n" + body;  // 538 reads of 100 ms: 53.8 s
+  struct Case {
+    const char* name;
+    uint32_t limit;
+    const char* failure;  // nullptr: the body arrives
+  } const cases[] = {
+      {"no limit: each read has SocketTimeout", 0, nullptr},
+      {"a limit the trickle keeps", 60000, nullptr},
+      {"a limit the trickle overruns", 50000, "Não foi possível acessar o servidor (tempo excedido)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Client client;
+    Connection& conn = client.Script({Trickle(reply, 100)});
+    const uint32_t start = client.log.tick;
+    if (c.failure) {
+      EXPECT_EQ(client.Failure("/x", c.limit), c.failure);
+      EXPECT_EQ(conn.reads_made, 500);  // the 501st would begin at 50 s
+      EXPECT_EQ(client.log.tick - start, c.limit);
+    } else {
+      EXPECT_EQ(client.Fetch("/x", c.limit), body);
+    }
+  }
+}
+
+TEST(HttpDeadline, ASilentServerIsWaitedForOnlyWhatIsLeft) {
+  Client client;
+  Connection& conn = client.Script({Data("HTTP/1.1 200 OK\r\n", 20000), Timeout()});
+  EXPECT_EQ(client.Failure("/x", kManifestTimeLimit), "Não foi possível acessar o servidor (tempo excedido)");
+  EXPECT_EQ(kManifestTimeLimit, 60000u);
+  EXPECT_EQ(conn.write_timeouts, (std::vector<int32_t>{60000}));
+  EXPECT_EQ(conn.read_timeouts, (std::vector<int32_t>{60000, 40000}));
+  // The next request has no limit unless it names one.
+  Client later;
+  Connection& next = later.Script({Data(kOk + "Content-Length: 0\r\n\r\n")});
+  later.Fetch();
+  EXPECT_EQ(next.read_timeouts, (std::vector<int32_t>{3600000}));
 }
 
 TEST(HttpConnection, ReuseFollowsTheWindowAndTheProbe) {
@@ -499,7 +706,7 @@ TEST(HttpConnection, BoundedWaitsGiveUpAfter5And13Waits) {
   client.log.outcomes = {PlatformLog::kHangs, PlatformLog::kHangs};
   EXPECT_EQ(client.Failure(), "Não foi possível acessar o servidor");
   EXPECT_EQ(client.log.waits_per_attempt, (std::vector<int>{5, 13}));
-  EXPECT_EQ(client.log.terminated, 2);
+  EXPECT_EQ(client.log.abandoned, 2);
   EXPECT_EQ(client.log.hourglass, 0);
 }
 
@@ -509,7 +716,7 @@ TEST(HttpConnection, SecondAttemptFollowsAnOverrunFirst) {
   client.Script({Data(kOk + "Content-Length: 2\r\n\r\nok")});
   EXPECT_EQ(client.Fetch(), "ok");
   EXPECT_EQ(client.log.waits_per_attempt, (std::vector<int>{5, 1}));
-  EXPECT_EQ(client.log.terminated, 1);
+  EXPECT_EQ(client.log.abandoned, 1);
 }
 
 TEST(HttpConnection, AWorkerThatEndsUnconnectedIsNotRetried) {
@@ -517,7 +724,7 @@ TEST(HttpConnection, AWorkerThatEndsUnconnectedIsNotRetried) {
   client.log.outcomes = {PlatformLog::kRefused};
   EXPECT_EQ(client.Failure(), "Não foi possível acessar o servidor");
   EXPECT_EQ(client.log.attempts, 1);
-  EXPECT_EQ(client.log.terminated, 0);
+  EXPECT_EQ(client.log.abandoned, 0);
 }
 
 TEST(HttpConnection, AFailedCloseOfTheOldConnectionIsReported) {
@@ -576,10 +783,10 @@ TEST(HttpReply, AnExpectedLengthIsCheckedAsSoonAsTheReplyKnowsItsLength) {
     Client client;
     Connection& conn = client.Script(c.reads);
     if (c.length < 0) {
-      EXPECT_EQ(client.http.Get("/x", 5).Text(), "abcde");
+      EXPECT_EQ(client.http.GetExactly("/x", 5).Text(), "abcde");
     } else {
       try {
-        client.http.Get("/x", 5);
+        client.http.GetExactly("/x", 5);
         ADD_FAILURE() << "no failure";
       } catch (const EUnexpectedLength& e) {
         EXPECT_EQ(e.Length, c.length);

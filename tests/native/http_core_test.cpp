@@ -7,6 +7,7 @@
 #include "http/chunked_decoder.h"
 #include "http/http_address.h"
 #include "http/http_request.h"
+#include "http/reply_limits.h"
 #include "http/transfer_check.h"
 
 namespace zq {
@@ -146,6 +147,78 @@ TEST(ChunkedDecoder, RejectsMalformedChunks) {
                            "1F400001\r\n"}) {
     SCOPED_TRACE(wire);
     EXPECT_THROW(Decode(wire, 100), Error);
+  }
+}
+
+// The size line, case by case: what follows the size, its line end, its
+// digits, its blanks, its length and the sum of the sizes.
+TEST(ChunkedDecoder, ReadsTheSizeLineExactly) {
+  const std::string ext_to_limit = "1;" + std::string(4096 - 2, 'e');  // the line limit, CR LF not counted
+  const std::string trailer = "X: " + std::string(4093 - 3, 't') + "\r\n";  // 4095 bytes with its CR LF
+  struct Case {
+    const char* name;
+    std::string wire;
+    const char* failure;  // nullptr: decodes to body
+    std::string body;
+  } const cases[] = {
+      {"an extension after ;", "3;a=b\r\nabc\r\n0\r\n\r\n", nullptr, "abc"},
+      {"blanks before ;", "3 \t;a\r\nabc\r\n0\r\n\r\n", nullptr, "abc"},
+      {"a letter after the size", "3x\r\nabc\r\n0\r\n\r\n", kMalformedChunks, ""},
+      {"a comma after the size", "3,a\r\nabc\r\n0\r\n\r\n", kMalformedChunks, ""},
+      {"a word after a blank", "3 a\r\nabc\r\n0\r\n\r\n", kMalformedChunks, ""},
+      {"a bare LF after a multi-digit size", "1A\n" + std::string(26, 'z') + "\r\n0\r\n\r\n", kMalformedChunks,
+       ""},
+      {"a bare LF after the last chunk", "1\r\nz\r\n0\n\r\n", kMalformedChunks, ""},
+      {"lower-case hex", "a\r\n0123456789\r\n1f\r\n" + std::string(31, 'q') + "\r\n0\r\n\r\n", nullptr,
+       "0123456789" + std::string(31, 'q')},
+      {"a leading blank", " 3\r\nabc\r\n0\r\n\r\n", nullptr, "abc"},
+      {"a size line of exactly the limit", ext_to_limit + "\r\nz\r\n0\r\n\r\n", nullptr, "z"},
+      {"a size line one byte over", ext_to_limit + "e\r\nz\r\n0\r\n\r\n", kMalformedChunks, ""},
+      {"trailers of exactly their limit", "1\r\nz\r\n0\r\n" + trailer + trailer + "\r\n", nullptr, "z"},
+      {"trailers one byte over", "1\r\nz\r\n0\r\n" + trailer + "t" + trailer + "\r\n", kMalformedChunks, ""},
+  };
+  for (const Case& c : cases) {
+    for (size_t piece : {1u, 5000u}) {
+      SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(piece));
+      if (c.failure) {
+        try {
+          Decode(c.wire, piece);
+          ADD_FAILURE() << "decoded";
+        } catch (const Error& e) {
+          EXPECT_STREQ(e.what(), c.failure);
+        }
+      } else {
+        bool done = false;
+        EXPECT_EQ(Decode(c.wire, piece, &done), c.body);
+        EXPECT_TRUE(done);
+      }
+    }
+  }
+}
+
+// The sizes may add up to the cap exactly, and not one byte more; the check
+// comes with the size line, before any byte of that chunk.
+TEST(ChunkedDecoder, TheSumOfTheSizesMayReachTheCapExactly) {
+  struct Case {
+    const char* wire;
+    bool accepted;
+  } const cases[] = {
+      {"1F400000\r\n", true},
+      {"A\r\n0123456789\r\n1F3FFFF6\r\n", true},
+      {"A\r\n0123456789\r\n1F3FFFF7\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.wire);
+    if (c.accepted) {
+      EXPECT_NO_THROW(Decode(c.wire, 100));
+    } else {
+      try {
+        Decode(c.wire, 100);
+        ADD_FAILURE() << "accepted";
+      } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), kBodyTooLarge);
+      }
+    }
   }
 }
 

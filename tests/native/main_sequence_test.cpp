@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <tuple>
 #include <stdexcept>
 
@@ -26,7 +27,11 @@ struct FakeFiles : LocalFiles {
       if (SameText(it->first, path)) return it;
     return versions.end();
   }
-  bool Exists(const std::string& path) override { return Find(path) != versions.end(); }
+  std::optional<std::string> FindEntry(const std::string& path) override {
+    const auto it = Find(path);
+    if (it == versions.end()) return std::nullopt;
+    return it->first.substr(it->first.find_last_of('\\') + 1);
+  }
   std::string FileVersionText(const std::string& path) override { return Find(path)->second; }
 };
 
@@ -105,7 +110,7 @@ class FakeHost : public SetupHost {
     log.push_back("enter " + f);
     return enterOk;
   }
-  bool FileExists(const std::string& p) override { return files.Exists(p); }
+  bool FileExists(const std::string& p) override { return files.FindEntry(p).has_value(); }
   void KillProcessesByPath(const std::string& p) override {
     log.push_back("kill " + p);
     if (killThrows) throw std::runtime_error("psapi");
@@ -161,6 +166,27 @@ std::string DamagedCabinet() {
   cab[48] = 4;                          // 4 bytes, 4 bytes uncompressed
   cab[50] = 4;
   return cab + "abcd";
+}
+
+// The damaged cabinet's layout marked as continued in a next cabinet.
+std::string MultiPartCabinet() {
+  std::string cab = DamagedCabinet();
+  cab[30] = 2;
+  return cab;
+}
+
+// Two folders whose one block is the same.
+std::string OverlappingCabinet() {
+  std::string cab(64, '\0');
+  cab.replace(0, 4, "MSCF");
+  cab[26] = 2;   // two folders
+  cab[36] = 52;  // both start at 52 with one block
+  cab[40] = 1;
+  cab[44] = 52;
+  cab[48] = 1;
+  cab[56] = 4;   // 4 bytes, no checksum
+  cab[58] = 4;
+  return cab;
 }
 
 class MainSequence : public ::testing::Test {
@@ -308,6 +334,21 @@ TEST_F(MainSequence, FailingStepsShowTheirMessageUnderTheCurrentCaption) {
        },
        "box Arquivo: C:\\Prog\\a.cab => C:\\Prog\\\r\rArquivo compactado danificado (soma de verificação do bloco 1 de "
        "1 não confere) | Atualização do Sistema"},
+      {"cabinet in several parts", "xctkd", [](FakeHost& h) {
+         h.replies["/scripts/zq.dll/stptc"] = "a.dll=1;5";
+         h.replies["/BinZQ/a.cab"] = MultiPartCabinet();
+       },
+       "box Arquivo: C:\\Prog\\a.cab => C:\\Prog\\\r\rArquivo compactado em várias partes (não suportado) | "
+       "Atualização do Sistema"},
+      {"folders sharing a block", "xctkd", [](FakeHost& h) {
+         h.replies["/scripts/zq.dll/stptc"] = "a.dll=1;5";
+         h.replies["/BinZQ/a.cab"] = OverlappingCabinet();
+       },
+       "box Arquivo: C:\\Prog\\a.cab => C:\\Prog\\\r\rArquivo compactado danificado (blocos de dados sobrepostos) | "
+       "Atualização do Sistema"},
+      {"negative size", "xctkd", [](FakeHost& h) { h.replies["/scripts/zq.dll/stptc"] = "a.txt=1;-900\nb.txt=1;1000"; },
+       "box O tamanho total dos arquivos a baixar passa do limite de 2147483647 bytes (linha 1 do manifesto) | "
+       "Atualização do Sistema"},
   };
   for (const auto& c : cases) {
     FakeHost h;

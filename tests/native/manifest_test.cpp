@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "base/error.h"
@@ -13,11 +14,14 @@ namespace {
 class FakeFiles : public LocalFiles {
  public:
   std::map<std::string, std::string> versions;  // path -> version text ("-1": no resource)
+  std::map<std::string, std::string> aliases;   // short path -> the long name it reaches
   std::vector<std::string> asked;
 
-  bool Exists(const std::string& path) override {
+  std::optional<std::string> FindEntry(const std::string& path) override {
     asked.push_back("exists " + path);
-    return versions.count(path) != 0;
+    if (const auto a = aliases.find(path); a != aliases.end()) return a->second;
+    if (versions.count(path) == 0) return std::nullopt;
+    return path.substr(path.find_last_of('\\') + 1);
   }
   std::string FileVersionText(const std::string& path) override {
     asked.push_back("version " + path);
@@ -113,7 +117,8 @@ TEST(EvaluateManifest, StatusAndBytesPerLine) {
       {"setupzq.exe=2.0;700", "1.0", "setupzq.exe=OOD", 700},        // not the setup program's name
       {"a.dll=1; 12", nullptr, "a.dll=NF", 12},
       {"a.dll=1;$10", nullptr, "a.dll=NF", 16},
-      {"a.dll=1;-3", nullptr, "a.dll=NF", -3},
+      {"a.dll=1;0", nullptr, "a.dll=NF", 0},
+      {"a b.dll=1;4", nullptr, "a b.dll=NF", 4},                     // a blank inside a name
       {"sub\\a.dll=1;4", nullptr, "sub\\a.dll=NF", 4},
   };
   for (const auto& c : cases) {
@@ -191,9 +196,27 @@ TEST(EvaluateManifest, FaultyLinesStopBeforeAnythingIsLookedAt) {
        "Linha 1 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"\\evil.dll\""},
       {"sub/../../evil.dll=1;5",
        "Linha 1 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"sub/../../evil.dll\""},
-      {"ok.dll=1;1\nsrvaddr.=1;5",
-       "Linha 2 do manifesto com nome de arquivo reservado ao programa de instalação: \"srvaddr.\""},
-      {"ZQSITE.SER=1;5", "Linha 1 do manifesto com nome de arquivo reservado ao programa de instalação: \"ZQSITE.SER\""},
+      // Windows drops a trailing dot or blank: these would be written over
+      // the fixed library and the product.
+      {"BemaFI32.dll.=9;5",
+       "Linha 1 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"BemaFI32.dll.\""},
+      {"ok.dll=1;1\nDeskZQ.exe =9;5",
+       "Linha 2 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"DeskZQ.exe \""},
+      {"sub.\\a.dll=1;5",
+       "Linha 1 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"sub.\\a.dll\""},
+      // 0x1F is the last control byte.
+      {"a\x1F" ".dll=1;5",
+       "Linha 1 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"a\x1F" ".dll\""},
+      // The program writes the server address file itself.
+      {"ok.dll=1;1\nSRVADDR=1;5", "Linha 2 do manifesto com nome de arquivo reservado: \"SRVADDR\""},
+      {"srvaddr=1;5", "Linha 1 do manifesto com nome de arquivo reservado: \"srvaddr\""},
+      // Nor may a site write the serial a keyed program keeps.
+      {"ZQSITE.SER=1;5", "Linha 1 do manifesto com nome de arquivo reservado: \"ZQSITE.SER\""},
+      // A size below 0 would lower the total, so that missing files might not be fetched.
+      {"a.txt=1;-900\nb.txt=1;1000",
+       "O tamanho total dos arquivos a baixar passa do limite de 2147483647 bytes (linha 1 do manifesto)"},
+      {"ok.dll=1;1\nbemafi32.dll=1;-1",
+       "O tamanho total dos arquivos a baixar passa do limite de 2147483647 bytes (linha 2 do manifesto)"},
   };
   for (const auto& c : cases) {
     FakeFiles files;
@@ -229,7 +252,59 @@ TEST(EvaluateManifest, TotalPastTheSignedLimitFailsInsteadOfWrapping) {
   EXPECT_EQ(ErrorOf("a=1;2147483647\nb=1;1\n", files),
             "O tamanho total dos arquivos a baixar passa do limite de 2147483647 bytes (linha 2 do manifesto)");
   EXPECT_EQ(ErrorOf("a=1;-2147483648\nb=1;-1\n", files),
-            "O tamanho total dos arquivos a baixar passa do limite de 2147483647 bytes (linha 2 do manifesto)");
+            "O tamanho total dos arquivos a baixar passa do limite de 2147483647 bytes (linha 1 do manifesto)");
+}
+
+// At most 999 characters of the size text are read: the 1000th is not.
+TEST(EvaluateManifest, SizeTextIsReadToItsNineHundredNinetyNinthCharacter) {
+  struct Case {
+    const char* name;
+    size_t blanks;
+    int32_t bytes;
+  } const cases[] = {{"999 characters", 996, 123}, {"1000 characters", 997, 12}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFiles files;
+    ManifestList list = ManifestList::FromText("a.dll=1;" + std::string(c.blanks, ' ') + "123");
+    int32_t total = 0;
+    EvaluateManifest(list, total, kFolder, files);
+    EXPECT_EQ(total, c.bytes);
+  }
+}
+
+// The directory search reports the long name of what a short 8.3 alias
+// reaches: the fixed libraries and the other files hold against it.
+TEST(EvaluateManifest, ShortAliasesHoldTheRulesOfTheLongName) {
+  {
+    FakeFiles files;
+    files.aliases[kFolder + "BEMAFI~1.DLL"] = "BemaFI32.dll";
+    files.aliases[kFolder + "deskzq.exe"] = "DeskZQ.exe";  // the same name in another case
+    files.versions[kFolder + "deskzq.exe"] = "1";
+    ManifestList list = ManifestList::FromText("BEMAFI~1.DLL=9;5\ndeskzq.exe=2;7\n");
+    int32_t total = 0;
+    EvaluateManifest(list, total, kFolder, files);
+    EXPECT_EQ(Lines(list), (std::vector<std::string>{"BEMAFI~1.DLL=OK", "deskzq.exe=OOD"}));
+    EXPECT_EQ(total, 7);
+    EXPECT_EQ(files.asked, (std::vector<std::string>{"exists C:\\Prog\\BEMAFI~1.DLL", "exists C:\\Prog\\deskzq.exe",
+                                                     "version C:\\Prog\\deskzq.exe"}));
+  }
+  struct Case {
+    const char* name;
+    const char* line;
+    const char* longName;
+    const char* message;
+  } const cases[] = {
+      {"setup program", "SETUPZ~1.EXE=9;5", "SetupZQ.exe",
+       "Linha 1 do manifesto com nome de arquivo que designa outro arquivo (SetupZQ.exe): \"SETUPZ~1.EXE\""},
+      {"product file", "LEIAME~1.TXT=9;5", "leiame longo.txt",
+       "Linha 1 do manifesto com nome de arquivo que designa outro arquivo (leiame longo.txt): \"LEIAME~1.TXT\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFiles files;
+    files.aliases[kFolder + ManifestList::NameOf(c.line)] = c.longName;
+    EXPECT_EQ(ErrorOf(c.line, files), c.message);
+  }
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "env/reserved_name.h"
 #include "setup/site_check.h"
+#include "setup/site_contract.h"
 #include "setup/site_crypto.h"
 #include "setup/site_key.h"
 #include "setup/site_signature.h"
@@ -164,22 +164,15 @@ TEST(SiteSha256, KnownValue) {
   EXPECT_EQ(HexText(Sha256("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
-TEST(ReservedNames, TheProgramsOwnFilesCantBeWrittenFromTheServer) {
-  struct Case {
-    const char* name;
-    bool member;
-    bool manifest;
-  } const cases[] = {
-      {"SRVADDR", true, true},       {"srvaddr", true, true},         {"SRVADDR. .", true, true},
-      {"ZQSITE.SER", true, true},    {"zqsite.ser ", true, true},     {"SetupZQ.exe", true, false},
-      {"SETUPZQ.EXE.", true, false}, {"SRVADDR.dll", false, false},   {"sub\\SRVADDR", false, false},
-      {"DeskZQ.exe", false, false},  {"ZQSITE.SIG", false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(IsReservedCabinetMember(c.name), c.member);
-    EXPECT_EQ(IsReservedManifestName(c.name), c.manifest);
+TEST(ReservedNames, TheSerialFileIsOneOfTheProgramsOwn) {
+  for (const char* name : {"ZQSITE.SER", "zqsite.ser"}) {
+    SCOPED_TRACE(name);
+    const ReservedName* r = FindReservedName(name);
+    ASSERT_NE(r, nullptr);
+    EXPECT_FALSE(r->listed);
+    EXPECT_THROW(CheckCabinetMember(name), std::exception);
   }
+  EXPECT_EQ(FindReservedName("ZQSITE.SIG"), nullptr);
 }
 
 }  // namespace

@@ -27,19 +27,26 @@ set(cab_src ${env_src}/cab)
 set(cab_tool ${Python3_EXECUTABLE} ${env_src}/cab_tool.py)
 add_custom_command(
   OUTPUT ${env_out}/um.cab ${env_out}/dois.cab ${env_out}/dano.cab ${env_out}/subida.cab
-         ${env_out}/absoluto.cab
+         ${env_out}/absoluto.cab ${env_out}/endereco.cab ${env_out}/proprio.cab ${env_out}/fixo.cab
+         ${env_out}/partes.cab
   COMMAND ${ZQ_GCAB} -c -z ${env_out}/um.cab leiame.txt
   COMMAND ${ZQ_GCAB} -c -z ${env_out}/dois.cab primeiro.txt segundo.txt
   COMMAND ${cab_tool} truncate ${env_out}/dois.cab ${env_out}/dano.cab -8
   COMMAND ${ZQ_GCAB} -c -z ${env_out}/zz.cab zz/fora.txt
   COMMAND ${cab_tool} rename ${env_out}/zz.cab ${env_out}/subida.cab zz/fora.txt ../fora.txt
   COMMAND ${cab_tool} rename ${env_out}/zz.cab ${env_out}/absoluto.cab zz/fora.txt C:/fora.txt
+  COMMAND ${ZQ_GCAB} -c -z ${env_out}/endereco.cab SRVADDR
+  COMMAND ${cab_tool} rename ${env_out}/zz.cab ${env_out}/proprio.cab zz/fora.txt SetupZQ.exe
+  COMMAND ${cab_tool} rename ${env_out}/dois.cab ${env_out}/fixo.cab primeiro.txt BemaFI32.dll
+  COMMAND ${cab_tool} flags ${env_out}/um.cab ${env_out}/partes.cab 2
   WORKING_DIRECTORY ${cab_src}
   DEPENDS ${cab_src}/leiame.txt ${cab_src}/primeiro.txt ${cab_src}/segundo.txt ${cab_src}/zz/fora.txt
+          ${cab_src}/SRVADDR
           ${env_src}/cab_tool.py
   COMMENT "Cabinet fixtures")
 add_custom_target(env_fx_cabinets DEPENDS ${env_out}/um.cab ${env_out}/dois.cab ${env_out}/dano.cab
-                  ${env_out}/subida.cab ${env_out}/absoluto.cab)
+                  ${env_out}/subida.cab ${env_out}/absoluto.cab ${env_out}/endereco.cab
+                  ${env_out}/proprio.cab ${env_out}/fixo.cab ${env_out}/partes.cab)
 list(APPEND env_fixture_targets env_fx_cabinets)
 
 foreach(t env_version_test env_processes_test env_folders_test env_cabinet_test env_local_files_test)

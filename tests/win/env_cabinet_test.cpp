@@ -7,10 +7,15 @@
 #include <cstring>
 
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/error.h"
+#include "env/cabinet_check.h"
 #include "env/cabinet_win.h"
+#include "env/handle_win.h"
 #include "fixtures/env_support.h"
+#include "setup/site_contract.h"
 
 namespace zq {
 namespace {
@@ -21,7 +26,7 @@ using test::ScratchFolder;
 
 std::string ErrorOfExtract(const std::string& folder, const std::string& cab) {
   try {
-    ExtractCabinet(folder, cab);
+    ExtractCabinet(folder, cab, CheckCabinetMember);
   } catch (const Error& e) {
     return e.what();
   }
@@ -34,19 +39,35 @@ void CopyFixture(const std::string& name, const std::string& to) {
   ASSERT_TRUE(CopyFileA((FixtureFolder() + name).c_str(), to.c_str(), FALSE)) << name;
 }
 
+// The names in a folder, in the order the directory search gives them.
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  const HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 TEST(ExtractCabinet, OneFileReplacesTheFileOfThatName) {
   ScratchFolder dir;
   CopyFixture("um.cab", dir.Path() + "leiame.cab");
   ASSERT_TRUE(test::WriteAll(dir.Path() + "leiame.txt", "old content, longer than the new one ........"));
-  EXPECT_EQ(ExtractCabinet(dir.Path(), "leiame.cab"), dir.Path() + "leiame.txt");
+  EXPECT_EQ(ExtractCabinet(dir.Path(), "leiame.cab", CheckCabinetMember), dir.Path() + "leiame.txt");
   EXPECT_EQ(ReadAll(dir.Path() + "leiame.txt"), "leiame: um arquivo so\r\n");
   EXPECT_TRUE(test::IsFile(dir.Path() + "leiame.cab"));  // the cabinet stays
+  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"leiame.cab", "leiame.txt"})) << "no temporary is left";
 }
 
 TEST(ExtractCabinet, SeveralFilesEachToTheFolderAndItsOwnName) {
   ScratchFolder dir;
   CopyFixture("dois.cab", dir.Path() + "dois.cab");
-  EXPECT_EQ(ExtractCabinet(dir.Path(), "dois.cab"), dir.Path() + "segundo.txt");  // the last one
+  EXPECT_EQ(ExtractCabinet(dir.Path(), "dois.cab", CheckCabinetMember), dir.Path() + "segundo.txt");  // the last one
   EXPECT_EQ(ReadAll(dir.Path() + "primeiro.txt"), "primeiro arquivo\r\n");
   EXPECT_EQ(ReadAll(dir.Path() + "segundo.txt"), "segundo arquivo, o ultimo\r\n");
   EXPECT_FALSE(test::IsFile(dir.Path() + "primeiro.txtsegundo.txt"));
@@ -98,7 +119,7 @@ TEST(ExtractCabinet, CabinetThatAppearsDuringThePauseIsExtracted) {
   const DWORD start = GetTickCount();
   std::string result;
   try {
-    result = ExtractCabinet(dir.Path(), "leiame.cab");
+    result = ExtractCabinet(dir.Path(), "leiame.cab", CheckCabinetMember);
   } catch (const Error& e) {
     result = e.what();
   }
@@ -162,19 +183,42 @@ TEST(ExtractCabinet, PathsBeyondTheBuffersAreRefused) {
 }
 
 TEST(CabinetFileCallback, NotificationsAndTheUnexpectedOne) {
+  ScratchFolder dir;
   CabinetExtraction x;
-  x.folder = "C:\\Prog\\";
-  strcpy(x.TargetBuffer, "C:\\Prog\\");
-  for (UINT n : {SPFILENOTIFY_CABINETINFO, SPFILENOTIFY_NEEDNEWCABINET, SPFILENOTIFY_FILEEXTRACTED})
+  x.folder = dir.Path();
+  strcpy(x.TargetBuffer, dir.Path().c_str());
+  for (UINT n : {SPFILENOTIFY_CABINETINFO, SPFILENOTIFY_FILEEXTRACTED})
     EXPECT_EQ(CabinetFileCallback(&x, n, 0, 0), static_cast<UINT>(NO_ERROR)) << n;
 
+  // The library is told to write a fresh temporary beside the target.
   FILE_IN_CABINET_INFO_A info{};
   info.NameInCabinet = "DeskZQ.exe";
+  info.FileSize = 77;
   EXPECT_EQ(CabinetFileCallback(&x, SPFILENOTIFY_FILEINCABINET, reinterpret_cast<UINT_PTR>(&info), 0),
             static_cast<UINT>(FILEOP_DOIT));
-  EXPECT_STREQ(info.FullTargetName, "C:\\Prog\\DeskZQ.exe");
+  EXPECT_EQ(std::string(info.FullTargetName), dir.Path() + "~zq1.tmp");
   EXPECT_STREQ(x.TargetBuffer, "DeskZQ.exe");
+  ASSERT_EQ(x.attempt_files.size(), 1u);
+  EXPECT_EQ(x.attempt_files[0].path, dir.Path() + "DeskZQ.exe");
+  EXPECT_EQ(x.attempt_files[0].size, 77u);
+  EXPECT_TRUE(test::IsFile(dir.Path() + "~zq1.tmp"));
   EXPECT_FALSE(x.failure);
+
+  // A temporary name already taken is passed over.
+  ASSERT_TRUE(test::WriteAll(dir.Path() + "~zq2.tmp", "someone else's"));
+  EXPECT_EQ(CabinetFileCallback(&x, SPFILENOTIFY_FILEINCABINET, reinterpret_cast<UINT_PTR>(&info), 0),
+            static_cast<UINT>(FILEOP_DOIT));
+  EXPECT_EQ(std::string(info.FullTargetName), dir.Path() + "~zq3.tmp");
+  EXPECT_EQ(ReadAll(dir.Path() + "~zq2.tmp"), "someone else's");
+
+  // The library asking for the next cabinet ends the extraction.
+  EXPECT_NE(CabinetFileCallback(&x, SPFILENOTIFY_NEEDNEWCABINET, 0, 0), static_cast<UINT>(NO_ERROR));
+  ASSERT_TRUE(x.failure);
+  try {
+    std::rethrow_exception(std::exchange(x.failure, nullptr));
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), kMultiPartCabinet);
+  }
 
   EXPECT_NE(CabinetFileCallback(&x, 20, 0, 0), static_cast<UINT>(NO_ERROR));
   ASSERT_TRUE(x.failure);
@@ -183,6 +227,97 @@ TEST(CabinetFileCallback, NotificationsAndTheUnexpectedOne) {
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "SP_FILE_CALLBACK - Notification '20' unexpected");
   }
+}
+
+// Members the program writes itself, and the fixed libraries, are refused at
+// once like names that leave the folder; nothing of the cabinet is written.
+TEST(ExtractCabinet, ReservedNamesAndFixedLibrariesAreRefused) {
+  struct Case {
+    const char* cab;
+    const char* member;
+  } const cases[] = {{"endereco.cab", "SRVADDR"}, {"proprio.cab", "SetupZQ.exe"}, {"fixo.cab", "BemaFI32.dll"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cab);
+    ScratchFolder dir;
+    CopyFixture(c.cab, dir.Path() + c.cab);
+    ASSERT_TRUE(test::WriteAll(dir.Path() + c.member, "old"));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(ErrorOfExtract(dir.Path(), c.cab), "Arquivo: " + dir.Path() + c.cab + " => " + dir.Path() +
+                                                      "\r\rNome de arquivo reservado dentro do arquivo compactado: \"" +
+                                                      c.member + "\"");
+    EXPECT_LT(GetTickCount() - start, 2000u) << "no further attempt";
+    EXPECT_EQ(ReadAll(dir.Path() + c.member), "old");
+    std::vector<std::string> expected = {c.cab, c.member};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Entries(dir.Path()), expected);
+  }
+}
+
+TEST(ExtractCabinet, CabinetInSeveralPartsIsRefusedBeforeTheLibraryOpensIt) {
+  ScratchFolder dir;
+  CopyFixture("partes.cab", dir.Path() + "partes.cab");
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(ErrorOfExtract(dir.Path(), "partes.cab"),
+            "Arquivo: " + dir.Path() + "partes.cab => " + dir.Path() + "\r\r" + kMultiPartCabinet);
+  EXPECT_LT(GetTickCount() - start, 2000u) << "no further attempt";
+  EXPECT_FALSE(test::IsFile(dir.Path() + "leiame.txt"));
+}
+
+// The short alias of another file (as Wine or Windows makes it for a long
+// name) stored in a cabinet must not replace that file.
+TEST(ExtractCabinet, ShortAliasOfAnotherFileIsRefused) {
+  ScratchFolder dir;
+  ASSERT_TRUE(test::WriteAll(dir.Path() + "primeiro arquivo.txt", "old"));
+  char buffer[MAX_PATH] = {};
+  const DWORD n = GetShortPathNameA((dir.Path() + "primeiro arquivo.txt").c_str(), buffer, MAX_PATH);
+  const std::string alias = std::string(buffer, n).substr(std::string(buffer, n).find_last_of('\\') + 1);
+  // The alias takes the place of "primeiro.txt" in a copy of dois.cab, so it
+  // must have that length.
+  if (alias == "primeiro arquivo.txt" || alias.size() != std::strlen("primeiro.txt"))
+    GTEST_SKIP() << "short name " << alias;
+  std::string cab = ReadAll(FixtureFolder() + "dois.cab");
+  const size_t at = cab.find(std::string("primeiro.txt") + '\0');
+  ASSERT_NE(at, std::string::npos);
+  cab.replace(at, alias.size(), alias);
+  ASSERT_TRUE(test::WriteAll(dir.Path() + "alias.cab", cab));
+  EXPECT_EQ(ErrorOfExtract(dir.Path(), "alias.cab"),
+            "Arquivo: " + dir.Path() + "alias.cab => " + dir.Path() +
+                "\r\rNome de arquivo dentro do arquivo compactado designa outro arquivo (primeiro arquivo.txt): \"" +
+                alias + "\"");
+  EXPECT_EQ(ReadAll(dir.Path() + "primeiro arquivo.txt"), "old");
+  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"alias.cab", "primeiro arquivo.txt"}));
+}
+
+// A failed extraction leaves every old file whole and removes only its
+// temporaries: the old file stays until the new one is whole.
+TEST(ExtractCabinet, OldFilesStayWholeWhenTheExtractionFails) {
+  ScratchFolder dir;
+  CopyFixture("dano.cab", dir.Path() + "dano.cab");
+  ASSERT_TRUE(test::WriteAll(dir.Path() + "primeiro.txt", "old first"));
+  ASSERT_TRUE(test::WriteAll(dir.Path() + "segundo.txt", "old second"));
+  const std::string message = ErrorOfExtract(dir.Path(), "dano.cab");
+  EXPECT_TRUE(StartsWith(message, "Arquivo: " + dir.Path() + "dano.cab => ")) << message;
+  EXPECT_EQ(ReadAll(dir.Path() + "primeiro.txt"), "old first");
+  EXPECT_EQ(ReadAll(dir.Path() + "segundo.txt"), "old second");
+  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"dano.cab", "primeiro.txt", "segundo.txt"}));
+}
+
+// A target that another program holds open (without delete sharing) can't
+// be replaced: every attempt fails, the file stays as it was, and no
+// temporary is left.
+TEST(ExtractCabinet, TargetHeldOpenStaysAsItWas) {
+  ScratchFolder dir;
+  CopyFixture("um.cab", dir.Path() + "leiame.cab");
+  ASSERT_TRUE(test::WriteAll(dir.Path() + "leiame.txt", "old content"));
+  UniqueHandle held(CreateFileA((dir.Path() + "leiame.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  const std::string message = ErrorOfExtract(dir.Path(), "leiame.cab");
+  const std::string head = "Arquivo: " + dir.Path() + "leiame.cab => leiame.txt\r\rSystem Error.  Code: ";
+  EXPECT_TRUE(StartsWith(message, head)) << message;
+  held.Reset();
+  EXPECT_EQ(ReadAll(dir.Path() + "leiame.txt"), "old content");
+  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"leiame.cab", "leiame.txt"}));
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// after winsock2.h
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -21,13 +24,19 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Action {
-  enum Kind { kSend, kSleep, kClose } kind;
+  enum Kind { kSend, kSendUrgent, kSleep, kClose, kReset, kTrickle } kind;
   std::string data;
   int ms = 0;
 };
 Action Send(std::string d) { return {Action::kSend, std::move(d), 0}; }
+// One byte as urgent (out-of-band) data.
+Action SendUrgent() { return {Action::kSendUrgent, "!", 0}; }
 Action Sleep(int ms) { return {Action::kSleep, {}, ms}; }
 Action CloseIt() { return {Action::kClose, {}, 0}; }
+// Closes with SO_LINGER 0: the client sees a reset, not an orderly close.
+Action ResetIt() { return {Action::kReset, {}, 0}; }
+// One byte every ms.
+Action Trickle(std::string d, int ms) { return {Action::kTrickle, std::move(d), ms}; }
 using Exchange = std::vector<Action>;  // the answer to one request
 
 // Accepts connections one at a time on 127.0.0.1 and answers the requests
@@ -82,10 +91,23 @@ class ScriptedServer {
           std::lock_guard<std::mutex> lock(mutex_);
           requests_.push_back(request);
         }
+        bool reset = false;
         for (const Action& a : script_[next]) {
           if (a.kind == Action::kSend) send(c, a.data.data(), static_cast<int>(a.data.size()), 0);
+          if (a.kind == Action::kSendUrgent) send(c, a.data.data(), 1, MSG_OOB);
           if (a.kind == Action::kSleep) std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
           if (a.kind == Action::kClose) open = false;
+          if (a.kind == Action::kReset) open = false, reset = true;
+          if (a.kind == Action::kTrickle) {
+            for (char ch : a.data) {
+              if (stop_ || send(c, &ch, 1, 0) != 1) break;
+              std::this_thread::sleep_for(std::chrono::milliseconds(a.ms));
+            }
+          }
+        }
+        if (reset) {
+          const linger hard{1, 0};
+          setsockopt(c, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
         }
         ++next;
       }
@@ -162,9 +184,9 @@ std::unique_ptr<TsHTTP> MakeClient(const std::string& address, Progress* progres
   return http;
 }
 
-std::string Failure(TsHTTP& http, const std::string& path = "/x") {
+std::string Failure(TsHTTP& http, const std::string& path = "/x", uint32_t time_limit = 0) {
   try {
-    http.Get(path);
+    http.Get(path, time_limit);
   } catch (const Error& e) {
     return e.what();
   }
@@ -299,6 +321,93 @@ TEST(HttpClientWin, AnExceptionOfTheProgressHandlerAbandonsTheRead) {
   EXPECT_EQ(server.Connections(), 2);
 }
 
+// A reset is no end: a manifest without a length, cut by a reset right
+// after a whole line, must not pass for the whole manifest.
+TEST(HttpClientWin, AResetFailsTheRequest) {
+  struct Case {
+    const char* name;
+    Exchange exchange;
+    std::string failure_start;
+  } const cases[] = {
+      {"after a whole manifest line", {Send(kOk + "\r\na.txt=1;5\r\n"), Sleep(300), ResetIt()},
+       "Não foi possível acessar o servidor (acesso incompleto)"},
+      {"inside a length body", {Send(kOk + "Content-Length: 100\r\n\r\nabc"), Sleep(300), ResetIt()},
+       "Não foi possível acessar o servidor (acesso incompleto)"},
+      {"before the first byte", {ResetIt()},
+       "A tentativa de envio de dados pela rede falhou. Mensagem da rede: Erro na comunicação com o "
+       "servidor.\r\r(Read error 10054, "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server({c.exchange});
+    auto http = MakeClient(server.Address());
+    const std::string failure = Failure(*http, "/scripts/zq.dll/stptc");
+    EXPECT_EQ(failure.substr(0, c.failure_start.size()), c.failure_start) << failure;
+  }
+}
+
+TEST(HttpClientWin, APeerThatIsNoHttpServerFailsAtOnce) {
+  ScriptedServer server({{Send("SSH-2.0-OpenSSH_9.2p1 Debian-2\r\n"), Sleep(3000)}});
+  auto http = MakeClient(server.Address());
+  const auto start = Clock::now();
+  EXPECT_EQ(Failure(*http), "Não foi possível acessar o servidor (Código Retorno HTTP não esperado)");
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  EXPECT_LT(ms, 1500);
+}
+
+TEST(HttpClientWin, ATimeLimitEndsATrickle) {
+  ScriptedServer server({{Trickle(kOk + "Content-Length: 100\r\n\r\n" + std::string(100, 'x'), 50)}});
+  auto http = MakeClient(server.Address());
+  const auto start = Clock::now();
+  EXPECT_EQ(Failure(*http, "/scripts/zq.dll/stptc", 1500), "Não foi possível acessar o servidor (tempo excedido)");
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  EXPECT_GE(ms, 1400);
+  EXPECT_LT(ms, 3000);
+}
+
+// A pending urgent byte must neither spin the wait nor stop its ticks and
+// its timeout.
+TEST(HttpClientWin, AnUrgentByteDoesNotHoldTheRead) {
+  ScriptedServer server({{Send(kOk + "\r\nbody"), Sleep(100), SendUrgent(), Sleep(3000)}});
+  Progress progress;
+  auto http = MakeClient(server.Address(), &progress);
+  http->SocketTimeout = 600;
+  const auto start = Clock::now();
+  EXPECT_EQ(Failure(*http), "Não foi possível acessar o servidor (tempo excedido)");
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  EXPECT_LT(ms, 2000);
+  EXPECT_GE(progress.Ticks(), 2);
+}
+
+// A peer that takes the connection but never reads: the request fills the
+// buffers, and a write that cannot complete in time fails as timed out,
+// also when part of it went.
+TEST(HttpClientWin, AWriteThatTimesOutFailsAsTimedOut) {
+  const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  listen(listener, 4);  // the connection waits in the backlog, unread
+  int len = sizeof a;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+  auto http = MakeClient("127.0.0.1:" + std::to_string(ntohs(a.sin_port)));
+  http->SocketTimeout = 1000;
+  EXPECT_EQ(Failure(*http, "/" + std::string(32 << 20, 'p')), "Não foi possível acessar o servidor (tempo excedido)");
+  closesocket(listener);
+}
+
+int ThreadsOfThisProcess() {
+  const HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 e{};
+  e.dwSize = sizeof e;
+  int n = 0;
+  for (BOOL more = Thread32First(snap, &e); more; more = Thread32Next(snap, &e))
+    if (e.th32OwnerProcessID == GetCurrentProcessId()) ++n;
+  CloseHandle(snap);
+  return n;
+}
+
 TEST(HttpClientWin, ARefusedConnectionShowsTheErrorBoxThenFails) {
   // A port that was bound and released refuses connections.
   const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -334,6 +443,7 @@ TEST(HttpClientWin, AListenerThatNeverAcceptsFailsAfterBothBoundedWaits) {
   ASSERT_EQ(connect(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
   ErrorBoxWatcher watcher;
   auto http = MakeClient("127.0.0.1:" + std::to_string(ntohs(a.sin_port)));
+  const int threads_before = ThreadsOfThisProcess();
   const auto start = Clock::now();
   EXPECT_EQ(Failure(*http), "Não foi possível acessar o servidor");
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -341,6 +451,13 @@ TEST(HttpClientWin, AListenerThatNeverAcceptsFailsAfterBothBoundedWaits) {
   EXPECT_GE(ms, 7000);
   EXPECT_LT(ms, 9000);
   EXPECT_TRUE(watcher.Texts().empty());
+  // The two abandoned workers end by themselves, soon.
+  int threads = ThreadsOfThisProcess();
+  for (int i = 0; i < 20 && threads > threads_before; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    threads = ThreadsOfThisProcess();
+  }
+  EXPECT_EQ(threads, threads_before);
   closesocket(holder);
   closesocket(listener);
 }

@@ -7,13 +7,11 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <limits>
 #include <map>
 #include <memory>
 
 #include "base/error.h"
 #include "cabinet_maker.h"
-#include "env/reserved_name.h"
 #include "file_bytes.h"
 #include "pe_version.h"
 #include "setup/site_crypto.h"
@@ -55,9 +53,6 @@ std::vector<SourceFile> ListSource(const std::string& dir) {
     }
     if (!S_ISREG(st.st_mode)) throw Error(Printable(path) + " is not a regular file");
     CheckProductName(name);
-    if (IsReservedManifestName(name)) {
-      throw Error("'" + name + "' is a file SetupZQ keeps for itself in the installation folder; it can't be published");
-    }
     files.push_back({name, path, static_cast<std::int64_t>(st.st_mtime)});
   }
   if (files.empty()) throw Error("source folder " + dir + " holds no files");
@@ -80,15 +75,6 @@ bool Inside(const fs::path& inner, const fs::path& outer) {
     if (i == inner.end() || *i != *o) return false;
   }
   return true;
-}
-
-bool IsExcludedLibrary(const std::string& name) {
-  std::string lower = name;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return lower == "dllinsce32.dll" || lower == "bemafi32.dll" || lower == "daruma32.dll" ||
-         lower == "swecf.dll";
 }
 
 }  // namespace
@@ -134,13 +120,16 @@ PublishResult Publish(const PublishRequest& request) {
   for (const SourceFile& f : files) by_name[f.name] = &f;
 
   StagingFolder staging(request.output_dir);
-  staging.MakeFolder("scripts");
-  staging.MakeFolder("scripts/zq.dll");
-  staging.MakeFolder("BinZQ");
+  const std::string manifest_path = SitePath(kManifestPath);  // scripts/zq.dll/stptc
+  const std::string cabinet_folder = SitePath(kCabinetFolder);  // BinZQ/
+  for (size_t sep = manifest_path.find('/'); sep != std::string::npos; sep = manifest_path.find('/', sep + 1)) {
+    staging.MakeFolder(manifest_path.substr(0, sep));
+  }
+  staging.MakeFolder(cabinet_folder.substr(0, cabinet_folder.size() - 1));
 
   std::vector<SignedCabinet> signed_files;
-  std::uint64_t total = 0;
-  constexpr std::uint64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
+  // What SetupZQ counts: every cabinet but its own, as one signed 32-bit sum.
+  std::int64_t total = 0;
   for (const std::string& name : order) {
     const SourceFile& f = *by_name.at(name);
     // One read serves both the version and the cabinet, so they agree.
@@ -149,13 +138,15 @@ PublishResult Publish(const PublishRequest& request) {
     CheckVersionText(name, version);
 
     const std::vector<std::uint8_t> cabinet = MakeCabinet(name, bytes, f.mtime);
-    staging.WriteFile("BinZQ/" + CabinetName(name), cabinet);
-    if (cabinet.size() > kMaxSize) {
-      throw Error("the cabinet of '" + name + "' is larger than SetupZQ can count (2147483647 bytes)");
+    if (cabinet.size() > static_cast<std::uint64_t>(kMaxCabinetBytes)) {
+      throw Error("the cabinet of '" + name + "' is larger than SetupZQ downloads (" +
+                  std::to_string(kMaxCabinetBytes) + " bytes)");
     }
-    total += cabinet.size();
-    if (total > kMaxSize) {
-      throw Error("the cabinets together are larger than SetupZQ can count (2147483647 bytes)");
+    staging.WriteFile(cabinet_folder + CabName(name), cabinet);
+    if (name != kSetupExe) total += static_cast<std::int64_t>(cabinet.size());
+    if (total > kMaxTotalBytes) {
+      throw Error("the cabinets together are larger than SetupZQ can count (" + std::to_string(kMaxTotalBytes) +
+                  " bytes)");
     }
     if (IsExcludedLibrary(name)) {
       result.warnings.push_back("'" + name + "' is one of the libraries SetupZQ never downloads; it is listed "
@@ -166,7 +157,7 @@ PublishResult Publish(const PublishRequest& request) {
   }
 
   const std::string manifest = ManifestText(result.lines);
-  staging.WriteFile("scripts/zq.dll/stptc",
+  staging.WriteFile(manifest_path,
                     std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
   if (key) {
     const std::string signature = SignSite(*key, *serial, manifest, signed_files);

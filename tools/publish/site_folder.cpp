@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "base/error.h"
+#include "site_rules.h"
 
 namespace zq {
 namespace fs = std::filesystem;
@@ -69,7 +70,11 @@ void CheckSiteDestination(const std::string& output_dir) {
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(output_dir, ec)) {
     const std::string name = entry.path().filename().string();
-    if (name != "scripts" && name != "BinZQ") {
+    const auto top = [](const char* requestPath) {
+      const std::string path = SitePath(requestPath);
+      return path.substr(0, path.find('/'));
+    };
+    if (name != top(kManifestPath) && name != top(kCabinetFolder)) {
       throw Error("output folder " + output_dir + " holds '" + name +
                   "', so it is not a site made by zq-publish; it is left alone (remove it or choose another)");
     }
@@ -99,6 +104,7 @@ StagingFolder::~StagingFolder() {
 void StagingFolder::MakeFolder(const std::string& relative) {
   const std::string p = path_ + "/" + relative;
   if (::mkdir(p.c_str(), 0755) != 0) RaiseErrno("can't create " + p);
+  folders_.push_back(relative);
 }
 
 void StagingFolder::WriteFile(const std::string& relative, std::span<const std::uint8_t> bytes) {
@@ -127,9 +133,9 @@ void StagingFolder::WriteFile(const std::string& relative, std::span<const std::
 }
 
 std::string StagingFolder::MoveIntoPlace() {
-  for (const char* sub : {"scripts/zq.dll", "scripts", "BinZQ", ""}) {
-    SyncPath(path_ + "/" + sub, true);
-  }
+  // Inner folders before the folders that hold them, the staging folder last.
+  for (auto sub = folders_.rbegin(); sub != folders_.rend(); ++sub) SyncPath(path_ + "/" + *sub, true);
+  SyncPath(path_ + "/", true);
   const std::string parent = Parent(output_dir_);
   struct stat st {};
   if (::lstat(output_dir_.c_str(), &st) != 0) {

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace zq {
 
 // Raises zq::Error unless `output_dir` may receive a site: its parent is a
 // folder, and the folder itself is absent, or holds nothing but a previous
-// site's "scripts" and "BinZQ".
+// site's "scripts" and "BinZQ" (the top folders of the site's paths).
 void CheckSiteDestination(const std::string& output_dir);
 
 // A staging folder beside the destination; removed with its content unless
@@ -36,6 +37,7 @@ class StagingFolder {
  private:
   std::string output_dir_;
   std::string path_;
+  std::vector<std::string> folders_;  // made by MakeFolder, in order
   bool moved_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "base/error.h"
+#include "env/safe_name.h"
 
 namespace zq {
 namespace {
@@ -18,17 +19,6 @@ std::string Lower(std::string s) {
   return s;
 }
 
-bool IsDeviceName(const std::string& name) {
-  // Windows reserves these names whatever extension follows.
-  const std::string stem = Lower(name.substr(0, name.find('.')));
-  static const std::array<const char*, 4> fixed = {"con", "prn", "aux", "nul"};
-  for (const char* d : fixed) {
-    if (stem == d) return true;
-  }
-  return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) &&
-         stem[3] >= '1' && stem[3] <= '9';
-}
-
 int Rank(const std::string& name) {
   const std::string lower = Lower(name);
   if (lower == "deskzq.exe") return 1;
@@ -37,6 +27,8 @@ int Rank(const std::string& name) {
 }
 
 }  // namespace
+
+std::string SitePath(const char* requestPath) { return std::string(requestPath).substr(1); }
 
 std::string Printable(const std::string& text) {
   std::string out;
@@ -71,14 +63,18 @@ void CheckProductName(const std::string& name) {
   if (name.back() == '.' || name.back() == ' ') {
     throw Error("file name " + shown + " ends in a dot or blank, which Windows drops");
   }
-  if (IsDeviceName(name)) throw Error("file name " + shown + " is a Windows device name");
-}
-
-std::string CabinetName(const std::string& name) {
-  const std::size_t dot = name.find_last_of('.');
-  const std::size_t sep = name.find_last_of("\\:");
-  if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return name + ".cab";
-  return name.substr(0, dot) + ".cab";
+  // The program's own rule for names from outside: what is left for it to
+  // refuse here are the device names (CON, nul.txt, CONIN$ ...).
+  if (!IsSafeRelativeName(name)) throw Error("file name " + shown + " is a Windows device name");
+  if (const ReservedName* reserved = FindReservedName(name)) {
+    if (!reserved->listed) {
+      throw Error("file name " + shown + " is reserved: SetupZQ writes that file itself");
+    }
+    if (name != reserved->name) {
+      throw Error("file name " + shown + " must be spelled " + reserved->name +
+                  ": SetupZQ knows its own file by that name only");
+    }
+  }
 }
 
 void CheckNameCollisions(const std::vector<std::string>& names) {
@@ -91,10 +87,10 @@ void CheckNameCollisions(const std::vector<std::string>& names) {
   }
   std::map<std::string, std::string> cabinets;  // lower-case cabinet -> product
   for (const std::string& n : names) {
-    const std::string cab = CabinetName(n);
+    const std::string cab = CabName(n);
     const auto [it, fresh] = cabinets.emplace(Lower(cab), n);
     if (!fresh) {
-      throw Error("'" + it->second + "' and '" + n + "' would share the cabinet BinZQ/" + cab);
+      throw Error("'" + it->second + "' and '" + n + "' would share the cabinet " + SitePath(kCabinetFolder) + cab);
     }
     if (const auto p = products.find(Lower(cab)); p != products.end()) {
       throw Error("the cabinet of '" + n + "' is named '" + cab + "', like the product file '" +

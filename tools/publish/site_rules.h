@@ -1,20 +1,26 @@
 #pragma once
 // The rules a published site must keep so that SetupZQ reads it correctly:
-// product names, cabinet names, the manifest order and its text.
+// product names, cabinet names, the manifest order and its text. The rules
+// the program checks come from its own site contract, so that a site
+// published here is never refused by the program.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "setup/site_contract.h"
+
 namespace zq {
 
 // Raises zq::Error unless `name` is a plain Windows file name that fits a
-// manifest line: printable ASCII, none of ; = \ / : * ? " < > |, not ending
-// in a dot or blank, not a device name (CON, NUL, COM1, ...).
+// manifest line and that SetupZQ accepts: printable ASCII, none of
+// ; = \ / : * ? " < > |, not ending in a dot or blank, not a device name
+// (CON, NUL, COM1, CONIN$, ...), not a file SetupZQ writes itself (SRVADDR),
+// and SetupZQ.exe spelled exactly so.
 void CheckProductName(const std::string& name);
 
-// The cabinet's name: the extension (from the last "." after the last "\" or
-// ":") replaced by ".cab", or ".cab" appended when there is none.
-std::string CabinetName(const std::string& name);
+// A request path of the site contract as a path inside the output folder:
+// "/BinZQ/" gives "BinZQ/".
+std::string SitePath(const char* requestPath);
 
 // Raises zq::Error when two names are equal without regard to case, two
 // names share a cabinet name, or a cabinet name is a product file's name
