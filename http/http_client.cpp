@@ -40,20 +40,17 @@ TsHTTP::TsHTTP(const std::string& address, std::unique_ptr<HttpPlatform> platfor
 
 TsHTTP::~TsHTTP() { CloseConnection(); }
 
-MemoryStream& TsHTTP::GetExactly(const std::string& path, int64_t expected_length, uint32_t time_limit_ms) {
-  expected_length_ = expected_length;
-  try {
-    MemoryStream& body = Get(path, time_limit_ms);
-    expected_length_ = kAnyLength;
-    return body;
-  } catch (...) {
-    expected_length_ = kAnyLength;
-    throw;
-  }
+MemoryStream& TsHTTP::Get(const std::string& path, uint32_t time_limit_ms) {
+  return Request(path, time_limit_ms, kAnyLength);
 }
 
-MemoryStream& TsHTTP::Get(const std::string& path, uint32_t time_limit_ms) {
+MemoryStream& TsHTTP::GetExactly(const std::string& path, int64_t expected_length) {
+  return Request(path, 0, expected_length);
+}
+
+MemoryStream& TsHTTP::Request(const std::string& path, uint32_t time_limit_ms, int64_t expected_length) {
   const RequestDeadline deadline(*socket_, time_limit_ms);
+  expected_length_ = expected_length;
   const bool hourglass = ShowHourglass;
   if (hourglass) socket_->ShowHourglass();
   try {

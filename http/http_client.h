@@ -28,7 +28,7 @@ class TsHTTP {
   // The same, for a body that must be exactly expected_length bytes: a reply
   // announcing another length raises EUnexpectedLength before its body is
   // read, and one without an announced length does once it grows past.
-  MemoryStream& GetExactly(const std::string& path, int64_t expected_length, uint32_t time_limit_ms = 0);
+  MemoryStream& GetExactly(const std::string& path, int64_t expected_length);
 
   std::string Path;
   std::string Host;
@@ -45,6 +45,7 @@ class TsHTTP {
   bool ShowHourglass = true;
 
  private:
+  MemoryStream& Request(const std::string& path, uint32_t time_limit_ms, int64_t expected_length);
   void DoSocketHttpRequest(const std::string& path, const RequestDeadline& deadline);
   bool CanReuseConnection();
   void DoOpenSocket();

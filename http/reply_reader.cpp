@@ -218,9 +218,9 @@ void ReplyReader::GetResponseTC() {
   const auto length = static_cast<int32_t>(LittleEndian32(buf_.data() + 4));
   if (length < 0 || length > max_body_)
     throw Error("GetResponseTC - invalid frame length = " + std::to_string(length));
-  CheckLength(length);
   // Of an error frame only the start becomes the message; the failure
   // closes the connection, so the rest need not be read.
+  if (marker != kErrorMarker) CheckLength(length);
   const auto total = marker == kErrorMarker ? std::min(static_cast<size_t>(length), kMaxErrorText)
                                             : static_cast<size_t>(length);
   response_.ResetExpecting(total);

@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "env/cabinet_check.h"
+#include "http/http_client.h"
 #include "http/reply_reader.h"
 #include "setup/cab_name.h"
 #include "setup/command_line.h"
@@ -45,7 +46,7 @@ SiteSignature CheckSignedSite(SetupHost& host, std::span<const PublicKey> keys, 
                               const ManifestList& manifest, const std::string& folder) {
   std::string bytes;
   try {
-    bytes = host.Get(kSignaturePath).Text();
+    bytes = host.Get(kSignaturePath, kManifestTimeLimit).Text();
   } catch (const Error& e) {
     throw Error(MissingSignatureMessage(e.what()));
   }
@@ -92,7 +93,7 @@ void DownloadAll(SetupHost& host, const ManifestList& manifest, const std::strin
     if (manifest.Value(name) == "OK") continue;
     const std::string cab = CabName(name);
     MemoryStream& body =
-        signature ? GetSignedCabinet(host, signature->files[i], folder, cab) : host.Get(kCabinetFolder + cab);
+        signature ? GetSignedCabinet(host, signature->files[i], folder, cab) : host.Get(kCabinetFolder + cab, 0);
     host.SaveToFile(body, folder + cab);
     if (name != kSetupExe) {
       CheckCabinetData(body, folder, cab);
@@ -144,7 +145,7 @@ void RunSequence(const std::vector<std::string>& args, SetupHost& host, std::spa
     WriteServerAddress(host, folder, ArgumentAt(args, 2));
   }
 
-  const std::string manifestBytes = host.Get(kManifestPath).Text();
+  const std::string manifestBytes = host.Get(kManifestPath, kManifestTimeLimit).Text();
   ManifestList manifest = ManifestList::FromText(manifestBytes);
   std::optional<SiteSignature> signature;
   if (!keys.empty()) signature = CheckSignedSite(host, keys, manifestBytes, manifest, folder);

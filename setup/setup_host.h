@@ -24,7 +24,9 @@ class SetupHost {
   // the hourglass switched off.
   virtual void CreateClient(const std::string& address) = 0;
   virtual int32_t ClientPort() = 0;
-  virtual MemoryStream& Get(const std::string& path) = 0;
+  // time_limit_ms bounds the whole request (0: each transfer is bounded by
+  // the client's SocketTimeout alone).
+  virtual MemoryStream& Get(const std::string& path, uint32_t time_limit_ms) = 0;
   // A GET whose body must be exactly `length` bytes: a reply that announces
   // another length raises EUnexpectedLength (http/reply_reader.h) before its
   // body is read.

@@ -45,7 +45,9 @@ void WinSetupHost::CreateClient(const std::string& address) {
 
 int32_t WinSetupHost::ClientPort() { return DefaultClient->Port; }
 
-MemoryStream& WinSetupHost::Get(const std::string& path) { return DefaultClient->Get(path); }
+MemoryStream& WinSetupHost::Get(const std::string& path, uint32_t time_limit_ms) {
+  return DefaultClient->Get(path, time_limit_ms);
+}
 
 MemoryStream& WinSetupHost::GetExactly(const std::string& path, int64_t length) {
   return DefaultClient->GetExactly(path, length);

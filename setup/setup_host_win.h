@@ -16,7 +16,7 @@ class WinSetupHost final : public SetupHost {
   std::string ProgramPath() override;
   void CreateClient(const std::string& address) override;
   int32_t ClientPort() override;
-  MemoryStream& Get(const std::string& path) override;
+  MemoryStream& Get(const std::string& path, uint32_t time_limit_ms) override;
   MemoryStream& GetExactly(const std::string& path, int64_t length) override;
   void InstallProgressHandler() override;
   void CreateSetupWindow() override;

@@ -8,15 +8,13 @@
 #include <string_view>
 
 #include "setup/manifest.h"
-#include "setup/site_contract.h"
 #include "setup/site_key.h"
+#include "setup/site_contract.h"
 #include "setup/site_signature.h"
 
 namespace zq {
 
-// Where the signature is fetched from, and how long the file keeping the
-// highest serial installed from (kSerialFileName) may be.
-inline constexpr char kSignaturePath[] = "/BinZQ/ZQSITE.SIG";
+// The largest serial file read back.
 inline constexpr size_t kMaxSerialFile = 64;
 
 // The message for a signature file that could not be fetched.

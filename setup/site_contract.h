@@ -18,13 +18,16 @@ namespace zq {
 // followed by CabName of the manifest's file name.
 inline constexpr char kManifestPath[] = "/scripts/zq.dll/stptc";
 inline constexpr char kCabinetFolder[] = "/BinZQ/";
+// The signature of a signed site. No manifest name maps to it: every
+// cabinet name ends in ".cab".
+inline constexpr char kSignaturePath[] = "/BinZQ/ZQSITE.SIG";
 
 // The setup program's own file, listed in the manifest by exactly this
 // name; its cabinet is saved into the folder and never extracted.
 inline constexpr char kSetupExe[] = "SetupZQ.exe";
 // The server address file that an installation writes.
 inline constexpr char kServerAddressFile[] = "SRVADDR";
-// The highest serial of a signed site installed from (a keyed program).
+// The file that keeps the highest serial of a signed site installed from.
 inline constexpr char kSerialFileName[] = "ZQSITE.SER";
 
 // Files of the installation folder that only the program itself writes: no

@@ -25,7 +25,6 @@
 
 namespace zq {
 
-inline constexpr char kSignatureFileName[] = "ZQSITE.SIG";
 inline constexpr uint32_t kSignatureFormat = 1;
 inline constexpr size_t kMaxSignatureFile = 1 << 20;
 inline constexpr size_t kMaxSignedFiles = 4096;

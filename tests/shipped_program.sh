@@ -10,9 +10,8 @@ objdump -p "$exe" | grep -qiE 'DLL Name: (libstdc|libgcc|libwinpthread)' && fail
 # Windows loads a DLL that the program imports from the program's own folder
 # first, unless it is a known system DLL (or, for Common Controls 6, named by
 # the manifest). Every other system library (version, setupapi, psapi) is
-# loaded at run time by its full path in the system folder. advapi32 (a known
-# DLL since Windows XP) serves libsodium's RtlGenRandom.
-known='kernel32|user32|gdi32|shell32|ole32|ws2_32|msvcrt|comctl32|advapi32'
+# loaded at run time by its full path in the system folder.
+known='kernel32|user32|gdi32|shell32|ole32|ws2_32|msvcrt|advapi32|comctl32'
 imports=$(objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
 [ -n "$imports" ] || fail "no import table read"
 others=$(grep -viE "^($known)\.dll$" <<<"$imports" || true)

@@ -89,6 +89,18 @@ expect_files a.dll=new b.dat=new c.dll=old DeskZQ.exe=old
 fault_stop
 e2e_note "file in use passed"
 
+# A folder stands where a cabinet is to be saved: it can't be created, the
+# run stops there, and the folder is left as it was.
+fresh_app
+mkdir "$app/c.cab"
+fault_serve "$E2E_DIR/site"
+fault_run "Cannot create file $app_w\\c.cab"
+[ -d "$app/c.cab" ] || e2e_fail "the folder named like the cabinet was removed"
+expect_files a.dll=new b.dat=new c.dll=old DeskZQ.exe=old
+rmdir "$app/c.cab"
+fault_stop
+e2e_note "cabinet that can't be created passed"
+
 # With the fault gone, a second run repairs what the first left.
 fault_serve "$E2E_DIR/site"
 E2E_EXE="$app/SetupZQ.exe" e2e_start_setup xctkd "127.0.0.1:$E2E_PORT"

@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "http/http_client.h"
 #include "http/reply_reader.h"
 #include "setup/main_sequence.h"
 #include "setup/manifest.h"
@@ -56,12 +57,14 @@ class FakeHost : public SetupHost {
   std::string caption = "Instalação do Sistema";
   int32_t barMax = 0, barPos = 0;
   MemoryStream response;
+  std::map<std::string, uint32_t> timeLimits;  // of each path's last Get
 
   std::string ProgramPath() override { return programPath; }
   void CreateClient(const std::string& a) override { log.push_back("client " + a); }
   int32_t ClientPort() override { return port; }
-  MemoryStream& Get(const std::string& path) override {
+  MemoryStream& Get(const std::string& path, uint32_t timeLimit) override {
     log.push_back("get " + path);
+    timeLimits[path] = timeLimit;
     if (path == failOnGet) throw Error("Não foi possível acessar o servidor");
     response.Clear();
     const std::string& body = replies.count(path) ? replies[path] : path;
@@ -92,7 +95,7 @@ class FakeHost : public SetupHost {
   int32_t BarMax() override { return barMax; }
   void SetBarPosition(int32_t p) override { barPos = p; }
   void DisableCancelButton() override { log.push_back("disable cancel"); }
-  void PumpMessages() override {}
+  void PumpMessages() override { log.push_back("pump"); }
   uint32_t TickCount() override { return 4242; }
   bool IsWin61Or62() override { return win61; }
   bool ConfirmStart() override {
@@ -228,6 +231,7 @@ TEST_F(MainSequence, InstallationRunWritesCopyAndAddressThenFetchesWhatIsOutOfDa
       "get /scripts/zq.dll/stptc",
       "confirm 907",
       "show",
+      "pump",  // the window is drawn before the first request
       "progress handler",
       "get /BinZQ/DeskZQ.cab",
       "save " + dir + "DeskZQ.cab [/BinZQ/DeskZQ.cab]",
@@ -239,11 +243,21 @@ TEST_F(MainSequence, InstallationRunWritesCopyAndAddressThenFetchesWhatIsOutOfDa
       "get /BinZQ/SetupZQ.cab",
       "save " + dir + "SetupZQ.cab [/BinZQ/SetupZQ.cab]",
       "disable cancel",
+      // The full bar and the disabled button are drawn, then the last texts.
+      "pump",
+      "pump",
       "laSetup Arquivos baixados com sucesso",
       "laRest Iniciando o sistema ...",
+      "pump",
+      "pump",  // before the product starts
       "exec " + dir + "DeskZQ.exe xctpt \"user\" \"key\" SETUP ZQ",
+      "pump",
   };
   EXPECT_EQ(host.log, expected);
+  // The requests before the window exists have no Cancel: they are bounded
+  // as a whole; a cabinet's download can be cancelled.
+  EXPECT_EQ(host.timeLimits["/scripts/zq.dll/stptc"], kManifestTimeLimit);
+  EXPECT_EQ(host.timeLimits["/BinZQ/DeskZQ.cab"], 0u);
   EXPECT_EQ(host.caption, "Instalação do Sistema");
   EXPECT_TRUE(host.state.FInstallMode);
   EXPECT_EQ(host.state.FInstallDir, dir);
@@ -472,6 +486,7 @@ TEST_F(SignedRun, FetchesTheSignatureRightAfterTheManifestAndChecksEveryCabinetB
       "write C:\\Prog\\ZQSITE.SER [7]",
       "confirm 5",
       "show",
+      "pump",
       "progress handler",
       "get /BinZQ/a.cab (5)",
       "save C:\\Prog\\a.cab [cab-a]",
@@ -479,11 +494,17 @@ TEST_F(SignedRun, FetchesTheSignatureRightAfterTheManifestAndChecksEveryCabinetB
       "get /BinZQ/SetupZQ.cab (9)",
       "save C:\\Prog\\SetupZQ.cab [cab-setup]",
       "disable cancel",
+      "pump",
+      "pump",
       "laSetup Arquivos baixados com sucesso",
       "laRest Iniciando o sistema ...",
+      "pump",
+      "pump",
       "exec C:\\Prog\\DeskZQ.exe NEW \"SET\" \"UP\" SETUP ZQ",
+      "pump",
   };
   EXPECT_EQ(host.log, expected);
+  EXPECT_EQ(host.timeLimits["/BinZQ/ZQSITE.SIG"], kManifestTimeLimit);
 }
 
 TEST_F(SignedRun, TheStoredSerialIsTheHighestAccepted) {

@@ -207,10 +207,9 @@ TEST(EvaluateManifest, FaultyLinesStopBeforeAnythingIsLookedAt) {
       // 0x1F is the last control byte.
       {"a\x1F" ".dll=1;5",
        "Linha 1 do manifesto com nome de arquivo inválido (fora da pasta de instalação): \"a\x1F" ".dll\""},
-      // The program writes the server address file itself.
+      // The program writes the server address file and the serial file itself.
       {"ok.dll=1;1\nSRVADDR=1;5", "Linha 2 do manifesto com nome de arquivo reservado: \"SRVADDR\""},
       {"srvaddr=1;5", "Linha 1 do manifesto com nome de arquivo reservado: \"srvaddr\""},
-      // Nor may a site write the serial a keyed program keeps.
       {"ZQSITE.SER=1;5", "Linha 1 do manifesto com nome de arquivo reservado: \"ZQSITE.SER\""},
       // A size below 0 would lower the total, so that missing files might not be fetched.
       {"a.txt=1;-900\nb.txt=1;1000",

@@ -4,8 +4,10 @@
 
 #include <string>
 
-#include "setup/site_check.h"
+#include "base/error.h"
+#include "env/safe_name.h"
 #include "setup/site_contract.h"
+#include "setup/site_check.h"
 #include "setup/site_crypto.h"
 #include "setup/site_key.h"
 #include "setup/site_signature.h"
@@ -164,15 +166,32 @@ TEST(SiteSha256, KnownValue) {
   EXPECT_EQ(HexText(Sha256("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
-TEST(ReservedNames, TheSerialFileIsOneOfTheProgramsOwn) {
-  for (const char* name : {"ZQSITE.SER", "zqsite.ser"}) {
-    SCOPED_TRACE(name);
-    const ReservedName* r = FindReservedName(name);
-    ASSERT_NE(r, nullptr);
-    EXPECT_FALSE(r->listed);
-    EXPECT_THROW(CheckCabinetMember(name), std::exception);
+TEST(ReservedNames, TheProgramsOwnFilesCantBeWrittenFromTheServer) {
+  // member: no cabinet may carry it; manifest: no manifest line may name it.
+  // A name with a trailing dot or blank is refused as unsafe before.
+  struct Case {
+    const char* name;
+    bool member;
+    bool manifest;
+  } const cases[] = {
+      {"SRVADDR", true, true},       {"srvaddr", true, true},         {"SRVADDR. .", true, true},
+      {"ZQSITE.SER", true, true},    {"zqsite.ser ", true, true},     {"SetupZQ.exe", true, false},
+      {"SETUPZQ.EXE.", true, true},  {"SRVADDR.dll", false, false},   {"sub\\SRVADDR", false, false},
+      {"DeskZQ.exe", false, false},  {"ZQSITE.SIG", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool unsafe = !IsSafeRelativeName(c.name);
+    const ReservedName* reserved = FindReservedName(c.name);
+    bool memberRefused = unsafe;
+    try {
+      CheckCabinetMember(c.name);
+    } catch (const Error&) {
+      memberRefused = true;
+    }
+    EXPECT_EQ(memberRefused, c.member);
+    EXPECT_EQ(unsafe || (reserved && !reserved->listed), c.manifest);
   }
-  EXPECT_EQ(FindReservedName("ZQSITE.SIG"), nullptr);
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ PublishResult Publish(const PublishRequest& request) {
   if (key) {
     const std::string signature = SignSite(*key, *serial, manifest, signed_files);
     key->fill(0);
-    staging.WriteFile(std::string("BinZQ/") + kSignatureFileName,
+    staging.WriteFile(SitePath(kSignaturePath),
                       std::span(reinterpret_cast<const std::uint8_t*>(signature.data()), signature.size()));
     result.serial = serial;
   }

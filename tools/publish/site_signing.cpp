@@ -75,7 +75,7 @@ SecretKey ReadSecretKeyFile(const std::string& path) {
 }
 
 std::optional<uint64_t> PreviousSerial(const std::string& output_dir) {
-  const std::string path = output_dir + "/BinZQ/" + kSignatureFileName;
+  const std::string path = output_dir + "/" + SitePath(kSignaturePath);
   if (!Exists(path)) return std::nullopt;
   std::vector<std::uint8_t> bytes;
   try {
