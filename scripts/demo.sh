@@ -128,6 +128,7 @@ e2e_versioned_file "$product/ZQReports.dll" "3.1.0.5"
 "$E2E_PUBLISH" --key "$demo_key" "$product" "$signed" | tail -n 1 | sed 's/^/   /'
 e2e_tamper_cabinet "$signed/BinZQ/ZQReports.cab"
 starts=$(e2e_product_starts | wc -l)
+cab_before=$(sha256sum <"$sdata/ZQReports.cab")
 E2E_EXE="$sdata/SetupZQ.exe" e2e_start_setup xctkd "127.0.0.1:$E2E_PORT" demo chave
 if [ "$interactive" = 1 ]; then
   echo "   answer the prompt and read the error box on the display"
@@ -140,7 +141,7 @@ else
   e2e_press --caption "Atualização do Sistema" --class "#32770" --id 1 --timeout 5000 || e2e_fail "could not close the box"
 fi
 e2e_wait_setup 300
-say "After the refusal: ZQReports.dll is still $("$E2E_PUBLISH" --print-version "$sdata/ZQReports.dll"), ZQReports.cab $([ -e "$sdata/ZQReports.cab" ] && echo present || echo 'not saved'), product started $(( $(e2e_product_starts | wc -l) - starts )) times"
+say "After the refusal: ZQReports.dll is still $("$E2E_PUBLISH" --print-version "$sdata/ZQReports.dll"), the tampered ZQReports.cab $([ "$(sha256sum <"$sdata/ZQReports.cab")" = "$cab_before" ] && echo 'was not saved' || echo 'WAS SAVED'), product started $(( $(e2e_product_starts | wc -l) - starts )) times"
 
 say "Screenshots: $shots"
 ls "$shots" | sed 's/^/   /'
