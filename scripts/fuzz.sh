@@ -6,7 +6,8 @@
 #   scripts/fuzz.sh [--smoke] [NAME...]
 #
 # FUZZ_SECONDS sets the time per target (default 60; 10 with --smoke);
-# FUZZ_RUNS, when set, ends a target earlier, after that many executions.
+# FUZZ_RUNS, when set, ends a target earlier, after that many executions;
+# FUZZ_RUNS_NAME does so for target NAME alone.
 # Every run allows a single allocation of at most 256 MiB (-malloc_limit_mb),
 # so that a reply which makes the reader allocate what it only announced is
 # a finding. A run without --smoke writes its figures (date, command,
@@ -32,7 +33,7 @@ seconds=${FUZZ_SECONDS:-$seconds_default}
 runs=${FUZZ_RUNS:--1}
 malloc_limit_mb=256
 settings=""
-for v in FUZZ_SECONDS FUZZ_RUNS; do
+for v in FUZZ_SECONDS FUZZ_RUNS $(compgen -v FUZZ_RUNS_ || true); do
   if [ -n "${!v:-}" ]; then settings+="$v=${!v} "; fi
 done
 command_line="${settings}scripts/fuzz.sh $*"
@@ -71,7 +72,9 @@ for name in "${names[@]}"; do
   echo "== fuzz $name (${seconds} s)"
   rc=0
   t0=$(date +%s)
-  "$bin" -max_total_time="$seconds" -runs="$runs" -timeout=5 -max_len="$(max_len "$name")" -rss_limit_mb=2048 \
+  runs_var=FUZZ_RUNS_$name
+  target_runs=${!runs_var:-$runs}
+  "$bin" -max_total_time="$seconds" -runs="$target_runs" -timeout=5 -max_len="$(max_len "$name")" -rss_limit_mb=2048 \
     -malloc_limit_mb="$malloc_limit_mb" -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "fuzz/corpus/$name" >"$log" 2>&1 || rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
   cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -n1 | cut -d' ' -f2)
@@ -97,7 +100,7 @@ if [ "$smoke" -eq 0 ]; then
     echo "- machine: $(nproc) cores, $(clang --version | head -n1)"
     echo "- command: $command_line"
     limit="at most ${seconds} s"
-    if [ "$runs" != -1 ]; then limit+=" or $runs executions, whichever comes first"; fi
+    if [ "$runs" != -1 ]; then limit+=" or $runs executions (FUZZ_RUNS_NAME: that target's own), whichever comes first"; fi
     echo "- each target: $limit, one process, -malloc_limit_mb=$malloc_limit_mb, -rss_limit_mb=2048"
     echo
     echo '```'
