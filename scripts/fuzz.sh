@@ -38,7 +38,7 @@ for v in FUZZ_SECONDS FUZZ_RUNS $(compgen -v FUZZ_RUNS_ || true); do
 done
 command_line="${settings}scripts/fuzz.sh $*"
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
-[ ${#names[@]} -gt 0 ] || names=(str_to_int command_line cab_name safe_name address manifest chunked reply_reader cabinet_check)
+[ ${#names[@]} -gt 0 ] || names=(str_to_int command_line cab_name safe_name address manifest chunked reply_reader cabinet_check site_signature)
 
 # Longest input per target: enough to pass every length limit of the parser
 # (999-character parts, the 8192-byte receive buffer) with room to spare.
@@ -51,6 +51,7 @@ max_len() {
     manifest|chunked) echo 4096 ;;
     reply_reader) echo 20000 ;;
     cabinet_check) echo 8192 ;;
+    site_signature) echo 16384 ;;
     *) echo 4096 ;;
   esac
 }
