@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/byte_order.h"
+
 namespace zq {
 
 namespace {
@@ -26,13 +28,12 @@ class Reader {
   }
   bool U16(size_t at, uint16_t& out) const {
     if (!Fits(at, 2)) return false;
-    out = static_cast<uint16_t>(data_[at] | data_[at + 1] << 8);
+    out = LoadLe16(data_ + at);
     return true;
   }
   bool U32(size_t at, uint32_t& out) const {
     if (!Fits(at, 4)) return false;
-    out = static_cast<uint32_t>(data_[at]) | static_cast<uint32_t>(data_[at + 1]) << 8 |
-          static_cast<uint32_t>(data_[at + 2]) << 16 | static_cast<uint32_t>(data_[at + 3]) << 24;
+    out = LoadLe32(data_ + at);
     return true;
   }
   // Moves `at` past a NUL-terminated string.
@@ -54,9 +55,7 @@ class Reader {
 uint32_t CabinetChecksum(const uint8_t* data, size_t size, uint32_t seed) {
   uint32_t sum = seed;
   size_t i = 0;
-  for (; i + 4 <= size; i += 4)
-    sum ^= static_cast<uint32_t>(data[i]) | static_cast<uint32_t>(data[i + 1]) << 8 |
-           static_cast<uint32_t>(data[i + 2]) << 16 | static_cast<uint32_t>(data[i + 3]) << 24;
+  for (; i + 4 <= size; i += 4) sum ^= LoadLe32(data + i);
   // The last one to three bytes are taken high byte first.
   uint32_t tail = 0;
   for (; i < size; ++i) tail = tail << 8 | data[i];

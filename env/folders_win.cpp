@@ -7,7 +7,6 @@
 
 #include "base/error.h"
 #include "env/path_text.h"
-#include "ui/application_win.h"
 
 namespace zq {
 
@@ -60,10 +59,10 @@ std::string GetExeFolder() {
   return ExtractFolder(std::string(buffer, n));
 }
 
-bool EnterInstallDir(const std::string& installDir) {
+bool EnterInstallDir(const std::string& installDir, const ShowBox& showBox) {
   if (SetCurrentDirectoryA(installDir.c_str())) return true;
   if (!CreateDirectoryA(installDir.c_str(), nullptr)) {
-    app::MessageBox("Não foi possível acessar o seu HD [002]", "Erro", MB_OK);
+    showBox("Não foi possível acessar o seu HD [002]", "Erro");
     return false;
   }
   SetCurrentDirectoryA(installDir.c_str());

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/show_box.h"
+
 namespace zq {
 
 // The user's documents folder with a trailing backslash; "" when the shell
@@ -21,7 +23,7 @@ std::string GetExeFolder();
 
 // Makes installDir (the window's FInstallDir) the current folder, creating
 // that one folder when needed. On failure shows "Não foi possível acessar o
-// seu HD [002]" / "Erro" and gives false.
-bool EnterInstallDir(const std::string& installDir);
+// seu HD [002]" / "Erro" through showBox and gives false.
+bool EnterInstallDir(const std::string& installDir, const ShowBox& showBox);
 
 }  // namespace zq

@@ -1,6 +1,6 @@
 #pragma once
 // The installation folder as the manifest evaluation sees it.
-#include "setup/manifest.h"
+#include "env/local_files.h"
 
 namespace zq {
 

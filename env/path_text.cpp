@@ -1,15 +1,13 @@
 #include "env/path_text.h"
 
-namespace zq {
+#include "base/text.h"
 
-namespace {
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-}  // namespace
+namespace zq {
 
 bool SameTextAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    if (AsciiUpperChar(a[i]) != AsciiUpperChar(b[i])) return false;
   return true;
 }
 

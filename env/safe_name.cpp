@@ -28,15 +28,13 @@ bool EndsInDotOrBlank(std::string_view component) {
   return !component.empty() && (component.back() == '.' || component.back() == ' ');
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // A component that names a device (CON, NUL, COM1, LPT1 ...): what is
 // written there never reaches a file in the folder. Windows reads the name
 // before the first dot, without trailing blanks, so "nul.dll" and "con .x"
 // are devices too.
 bool IsDeviceName(std::string_view component) {
   std::string base;
-  for (char c : component.substr(0, component.find('.'))) base += AsciiUpper(c);
+  for (char c : component.substr(0, component.find('.'))) base += AsciiUpperChar(c);
   while (!base.empty() && base.back() == ' ') base.pop_back();
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
     if (base == device) return true;

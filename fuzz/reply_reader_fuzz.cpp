@@ -26,73 +26,72 @@
 #include "http/http_client.h"
 #include "http/reply_limits.h"
 #include "http/reply_reader.h"
+#include "tests/doubles/scripted_stream.h"
 
 namespace {
 
 constexpr int32_t kSocketTimeout = 3600000;
 constexpr int32_t kFrameTimeout = 5000;
 
-class ScriptedStream : public zq::SocketStream {
+// The shared scripted stream, its script written one step ahead of each
+// read from the control bytes and the data, so that each control byte
+// governs exactly one read.
+class FuzzConnection {
  public:
-  ScriptedStream(std::string_view data, std::string_view controls, bool keep_open, const uint8_t* buffer)
-      : data_(data), controls_(controls), keep_open_(keep_open), buffer_(buffer) {}
+  FuzzConnection(std::string_view data, std::string_view controls, bool keep_open, const uint8_t* buffer)
+      : data_(data), controls_(controls), buffer_(buffer) {
+    conn_.silent_at_end = keep_open;
+    conn_.wait_ticks = false;
+    conn_.before_read = [this](const void* b, int32_t count, int32_t timeout) { NextStep(b, count, timeout); };
+  }
+  FuzzConnection(const FuzzConnection&) = delete;
+  FuzzConnection& operator=(const FuzzConnection&) = delete;
 
-  int32_t Read(void* buffer, int32_t count) override {
-    const auto* p = static_cast<const uint8_t*>(buffer);
+  zq::test::ScriptedStream& Stream() { return stream_; }
+  bool Closed() const { return conn_.closed; }
+  size_t Delivered() const { return conn_.delivered; }
+
+ private:
+  void NextStep(const void* b, int32_t count, int32_t timeout) {
+    const auto* p = static_cast<const uint8_t*>(b);
     FUZZ_CHECK(count > 0, "a read of no bytes");
     FUZZ_CHECK(p >= buffer_ && p + count <= buffer_ + zq::kBufferSize, "a read outside xbuffer");
-    FUZZ_CHECK(Timeout == kSocketTimeout || Timeout == kFrameTimeout, "a read with an unknown timeout");
+    FUZZ_CHECK(timeout == kSocketTimeout || timeout == kFrameTimeout, "a read with an unknown timeout");
     FUZZ_CHECK(++reads_ < 100000, "the reader does not stop reading");
-    if (closed_) {
+    if (conn_.closed) {
       FUZZ_CHECK(++reads_after_close_ < 4, "the reader keeps reading a closed connection");
-      return 0;
+      if (conn_.reads.empty()) conn_.reads.push_back(zq::test::Close());
+      return;
     }
     size_t n = static_cast<size_t>(count);
     if (next_control_ < controls_.size()) {
       const auto c = static_cast<uint8_t>(controls_[next_control_++]);
-      if (c < 0x10) return -1;
-      if (c < 0x17) return Close();
-      if (c == 0x17) {
-        closed_ = true;
-        throw zq::EConnectionBroken("scripted reset");
-      }
-      if (c == 0x18) throw zq::ESocketError("scripted socket failure");
+      if (c < 0x10) return conn_.reads.push_back(zq::test::Timeout());
+      if (c < 0x17) return conn_.reads.push_back(zq::test::Close());
+      if (c == 0x17) return conn_.reads.push_back(zq::test::Reset("scripted reset"));
+      if (c == 0x18) return conn_.reads.push_back(zq::test::SocketError("scripted socket failure"));
       n = std::min(n, c < 0x80 ? size_t{c} - 0x18u : (size_t{c} - 0x7Fu) * 64u);
     }
     if (pos_ == data_.size()) {
-      if (keep_open_) {
+      if (conn_.silent_at_end)
         FUZZ_CHECK(++reads_after_end_ < 4, "the reader keeps waiting for data that never comes");
-        return -1;
-      }
-      return Close();
+      return;  // the script is used up: the stream answers with the close or with silence
     }
     n = std::min(n, data_.size() - pos_);
-    std::memcpy(buffer, data_.data() + pos_, n);
+    conn_.reads.push_back(zq::test::Data(std::string(data_.substr(pos_, n))));
     pos_ += n;
-    delivered_ += n;
-    return static_cast<int32_t>(n);
   }
-  int32_t Write(const void*, int32_t) override { std::abort(); }
 
-  bool Closed() const { return closed_; }
-  size_t Delivered() const { return delivered_; }
-
- private:
-  int32_t Close() {
-    closed_ = true;
-    return 0;
-  }
   std::string_view data_;
   std::string_view controls_;
-  bool keep_open_;
   const uint8_t* buffer_;
+  zq::test::Connection conn_;
+  zq::test::ScriptedStream stream_{conn_};
   size_t next_control_ = 0;
   size_t pos_ = 0;
-  size_t delivered_ = 0;
   int reads_ = 0;
   int reads_after_close_ = 0;
   int reads_after_end_ = 0;
-  bool closed_ = false;
 };
 
 struct Outcome {
@@ -114,7 +113,8 @@ struct Progress {
 Outcome Receive(std::string_view data, std::string_view controls, bool keep_open, const std::string& host) {
   // On the heap, so that the address sanitizer sees any byte outside it.
   auto buffer = std::make_unique<zq::ReceiveBuffer>();
-  ScriptedStream stream(data, controls, keep_open, buffer->xbuffer.data());
+  FuzzConnection connection(data, controls, keep_open, buffer->xbuffer.data());
+  zq::test::ScriptedStream& stream = connection.Stream();
   stream.Timeout = 1;  // the reader sets its own
   zq::MemoryStream response;
   Progress progress;
@@ -130,12 +130,12 @@ Outcome Receive(std::string_view data, std::string_view controls, bool keep_open
     FUZZ_CHECK(response.Position() == 0, "the response is not positioned at 0");
     FUZZ_CHECK(progress.sum == static_cast<int64_t>(response.Size()), "progress counts differ from the body");
     // A connection the server closed can never carry the next request.
-    if (stream.Closed()) FUZZ_CHECK(out.must_close, "a closed connection was reported reusable");
+    if (connection.Closed()) FUZZ_CHECK(out.must_close, "a closed connection was reported reusable");
   } catch (const zq::Error& e) {
     out.message = e.what();
   }
   FUZZ_CHECK(stream.Timeout == kSocketTimeout, "the stream's timeout was not restored");
-  out.delivered = stream.Delivered();
+  out.delivered = connection.Delivered();
   return out;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/error.h"
+#include "base/text.h"
 #include "http/reply_limits.h"
 
 namespace zq {
@@ -10,13 +11,6 @@ namespace zq {
 namespace {
 
 [[noreturn]] void Malformed() { throw Error(kMalformedChunks); }
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -26,8 +20,8 @@ void ChunkedDecoder::EndSizeLine() {
   while (i < line_.size() && (line_[i] == ' ' || line_[i] == '\t')) ++i;
   uint64_t size = 0;
   size_t digits = 0;
-  for (; i < line_.size() && HexValue(line_[i]) >= 0; ++i, ++digits) {
-    size = size * 16 + static_cast<uint64_t>(HexValue(line_[i]));
+  for (; i < line_.size() && HexDigitValue(line_[i]) >= 0; ++i, ++digits) {
+    size = size * 16 + static_cast<uint64_t>(HexDigitValue(line_[i]));
     if (size > max_total_) throw Error(kBodyTooLarge);
   }
   while (i < line_.size() && (line_[i] == ' ' || line_[i] == '\t')) ++i;

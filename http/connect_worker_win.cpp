@@ -3,7 +3,8 @@
 #include <ws2tcpip.h>
 
 #include "base/error.h"
-#include "http/system_message_win.h"
+#include "env/os_error_win.h"
+#include "http/socket_error_win.h"
 
 namespace zq {
 

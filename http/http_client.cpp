@@ -17,7 +17,6 @@ constexpr char kSendFailed[] = "A tentativa de envio de dados pela rede falhou. 
 constexpr char kCloseFailed[] = "A tentativa de encerramento da comunicação falhou. Mensagem da rede: ";
 constexpr char kConnectTimedOut[] =
     "A tentativa de iniciar a comunicação pela rede falhou. O tempo de espera foi excedido.";
-constexpr char kCommError[] = "Erro na comunicação com o servidor.\r\r(";
 constexpr size_t kSendPiece = 4096;
 constexpr uint32_t kConnectWaitStep = 400;
 constexpr uint32_t kFirstConnectLimit = 2000;
@@ -166,7 +165,7 @@ void TsHTTP::DoSend(const std::string& request, const RequestDeadline& deadline)
       socket_->ProcessMessages();
     }
   } catch (const ESocketError& e) {
-    throw ESocketError(kCommError + std::string(e.what()) + ")");
+    throw CommunicationError(e);
   }
 }
 

@@ -3,11 +3,14 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <utility>
+
 #include "base/error.h"
 #include "http/connect_worker_win.h"
 #include "http/socket_stream_win.h"
-#include "http/system_message_win.h"
-#include "ui/application_win.h"
+#include "http/unique_socket_win.h"
+#include "env/os_error_win.h"
+#include "http/socket_error_win.h"
 
 namespace zq {
 
@@ -47,7 +50,7 @@ class WinConnectWorker : public ConnectWorker {
 
 class WinHttpPlatform : public HttpPlatform {
  public:
-  WinHttpPlatform() { StartWinsock(); }
+  explicit WinHttpPlatform(HttpShell shell) : shell_(std::move(shell)) { StartWinsock(); }
   ~WinHttpPlatform() override { Discard(); }
   WinHttpPlatform(const WinHttpPlatform&) = delete;
   WinHttpPlatform& operator=(const WinHttpPlatform&) = delete;
@@ -58,8 +61,7 @@ class WinHttpPlatform : public HttpPlatform {
   }
   bool Active() const override { return active_; }
   void Close() override {
-    const SOCKET s = socket_;
-    socket_ = INVALID_SOCKET;
+    const SOCKET s = socket_.Release();
     active_ = false;
     if (s != INVALID_SOCKET && closesocket(s) == SOCKET_ERROR)
       throw ESocketError(SocketErrorText(WSAGetLastError(), "closesocket"));
@@ -72,35 +74,35 @@ class WinHttpPlatform : public HttpPlatform {
     return std::make_unique<WinConnectWorker>(*this, std::move(thread));
   }
   std::unique_ptr<SocketStream> CreateStream(int32_t timeout) override {
-    return std::make_unique<WinSocketStream>(socket_, timeout);
+    return std::make_unique<WinSocketStream>(socket_.Get(), timeout);
   }
   bool HasPendingInput() override {
     fd_set readable;
     FD_ZERO(&readable);
-    FD_SET(socket_, &readable);
+    FD_SET(socket_.Get(), &readable);
     timeval zero{0, 0};
     return select(0, &readable, nullptr, nullptr, &zero) != 0;
   }
   uint32_t TickCount() override { return GetTickCount(); }
-  void ProcessMessages() override { app::ProcessMessages(); }
+  void ProcessMessages() override { shell_.processMessages(); }
   void ShowHourglass() override { saved_cursor_ = SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
   void RestoreCursor() override { SetCursor(saved_cursor_); }
 
   void Connected(SOCKET s) {
-    Discard();
-    socket_ = s;
+    socket_.Reset(s);
     active_ = true;
   }
+  void ShowFailure(const std::string& text) { shell_.showBox(text, "Erro"); }
   void Discard() {
-    if (socket_ != INVALID_SOCKET) closesocket(socket_);
-    socket_ = INVALID_SOCKET;
+    socket_.Reset();
     active_ = false;
   }
 
  private:
+  HttpShell shell_;
   std::string host_;
   int32_t port_ = 0;
-  SOCKET socket_ = INVALID_SOCKET;
+  UniqueSocket socket_;
   bool active_ = false;
   HCURSOR saved_cursor_ = nullptr;
 };
@@ -108,7 +110,7 @@ class WinHttpPlatform : public HttpPlatform {
 bool WinConnectWorker::WaitFor(uint32_t ms) {
   if (!thread_->WaitFor(ms)) return false;
   // The worker's failure is shown here, on the waiting (main) thread.
-  if (!thread_->Failure().empty()) app::MessageBox(thread_->Failure(), "Erro", MB_OK);
+  if (!thread_->Failure().empty()) platform_.ShowFailure(thread_->Failure());
   const SOCKET s = thread_->TakeSocket();
   if (s != INVALID_SOCKET) platform_.Connected(s);
   return true;
@@ -116,6 +118,8 @@ bool WinConnectWorker::WaitFor(uint32_t ms) {
 
 }  // namespace
 
-std::unique_ptr<HttpPlatform> MakeWinHttpPlatform() { return std::make_unique<WinHttpPlatform>(); }
+std::unique_ptr<HttpPlatform> MakeWinHttpPlatform(HttpShell shell) {
+  return std::make_unique<WinHttpPlatform>(std::move(shell));
+}
 
 }  // namespace zq

@@ -6,6 +6,7 @@
 
 #include "base/error.h"
 #include "base/str_to_int.h"
+#include "base/byte_order.h"
 #include "base/text.h"
 #include "http/chunked_decoder.h"
 #include "http/http_client.h"
@@ -16,17 +17,11 @@ namespace zq {
 
 namespace {
 
-constexpr char kCommError[] = "Erro na comunicação com o servidor.\r\r(";
 constexpr int32_t kFrameReadTimeout = 5000;
 constexpr size_t kLastFrameScan = 8186;
 
-uint32_t LittleEndian32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-
 bool IsMarker(const uint8_t* p) {
-  const uint32_t v = LittleEndian32(p);
+  const uint32_t v = LoadLe32(p);
   return v == kDataMarker || v == kErrorMarker;
 }
 
@@ -122,7 +117,7 @@ int32_t ReplyReader::ReadHeadAt(size_t offset, int32_t timeout) {
   try {
     return ReadAt(offset, timeout);
   } catch (const EConnectionBroken& e) {
-    throw ESocketError(kCommError + std::string(e.what()) + ")");
+    throw CommunicationError(e);
   }
 }
 
@@ -144,7 +139,7 @@ void ReplyReader::ReadFirstBlock() {
   try {
     r = ReadAt(0, socket_timeout_);
   } catch (const ESocketError& e) {
-    throw ESocketError(kCommError + std::string(e.what()) + ")");
+    throw CommunicationError(e);
   }
   CheckTransfer(r, -1, "DoReceive");
   count_ = static_cast<size_t>(r);
@@ -179,7 +174,7 @@ void ReplyReader::CompleteHeaders() {
     try {
       r = ReadAt(count_, socket_timeout_);
     } catch (const ESocketError& e) {
-      throw ESocketError(kCommError + std::string(e.what()) + ")");
+      throw CommunicationError(e);
     }
     if (r < 0) throw Error(kTimedOut);
     if (r == 0) {
@@ -214,8 +209,8 @@ void ReplyReader::GetResponseTC() {
     CheckTransfer(r, -1, "GetResponseTC");
     count_ += static_cast<size_t>(r);
   }
-  const uint32_t marker = LittleEndian32(buf_.data());
-  const auto length = static_cast<int32_t>(LittleEndian32(buf_.data() + 4));
+  const uint32_t marker = LoadLe32(buf_.data());
+  const auto length = static_cast<int32_t>(LoadLe32(buf_.data() + 4));
   if (length < 0 || length > max_body_)
     throw Error("GetResponseTC - invalid frame length = " + std::to_string(length));
   // Of an error frame only the start becomes the message; the failure

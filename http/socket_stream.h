@@ -1,6 +1,7 @@
 #pragma once
 // A blocking byte stream over a connected socket.
 #include <cstdint>
+#include <string>
 
 #include "base/error.h"
 #include "base/event_slot.h"
@@ -15,6 +16,12 @@ class EConnectionBroken : public ESocketError {
  public:
   using ESocketError::ESocketError;
 };
+
+// A socket error met while talking to the server, as the client reports it:
+// "Erro na comunicação com o servidor.\r\r(" and the error's text and ")".
+inline ESocketError CommunicationError(const ESocketError& e) {
+  return ESocketError("Erro na comunicação com o servidor.\r\r(" + std::string(e.what()) + ")");
+}
 
 class SocketStream {
  public:

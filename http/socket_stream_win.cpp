@@ -1,9 +1,8 @@
 #include "http/socket_stream_win.h"
 
-#include <cstdio>
-
 #include "base/error.h"
-#include "http/system_message_win.h"
+#include "env/os_error_win.h"
+#include "http/socket_error_win.h"
 
 namespace zq {
 
@@ -94,9 +93,7 @@ int32_t WinSocketStream::Write(const void* buffer, int32_t count) {
     if (code != WSAEWOULDBLOCK) {
       if (IsBroken(code)) throw EConnectionBroken(TransferErrorText("Write", code));
       if (sent == 0) throw ESocketError(TransferErrorText("Write", code));
-      char head[64];
-      std::snprintf(head, sizeof head, "System Error.  Code: %d.\r\n", code);
-      throw Error(head + SystemMessage(static_cast<DWORD>(code)));
+      throw Error(SystemErrorHead(code) + SystemMessage(static_cast<DWORD>(code)));
     }
     // A write that did not complete in time failed, however much of it went.
     const int64_t elapsed = Since(start);

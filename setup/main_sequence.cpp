@@ -15,6 +15,7 @@
 #include "setup/setup_host.h"
 #include "setup/site_check.h"
 #include "setup/site_contract.h"
+#include "ui/mode_texts.h"
 
 namespace zq {
 
@@ -132,8 +133,8 @@ void RunSequence(const std::vector<std::string>& args, SetupHost& host, std::spa
     }
   }
 
-  host.SetWindowCaption(InstallMode ? "Instalação do Sistema" : "Atualização do Sistema");
-  host.SetTitleOpe(InstallMode ? "Instalando o Sistema" : "Instalando Versão Nova");
+  host.SetWindowCaption(ModeCaption(InstallMode));
+  host.SetTitleOpe(ModeTitleOpe(InstallMode));
   w.FInstallMode = InstallMode;
 
   if (InstallMode) {

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "env/local_files.h"
 #include "setup/site_contract.h"
 
 namespace zq {
@@ -46,17 +47,6 @@ class ManifestList {
   // when a line is replaced.
   mutable std::unordered_map<std::string, size_t> index_;
   mutable bool indexed_ = false;
-};
-
-// What the evaluation asks about the installation folder.
-struct LocalFiles {
-  virtual ~LocalFiles() = default;
-  // The name that the directory search reports for the entry at that path
-  // (its long name, also when the path gives a short 8.3 alias), whatever
-  // its attributes, folders too; nothing when there is no such entry.
-  virtual std::optional<std::string> FindEntry(const std::string& path) = 0;
-  // The FileVersion text of the file's version resource, "-1" without one.
-  virtual std::string FileVersionText(const std::string& path) = 0;
 };
 
 // Marks every line of the list with its status and sums into totalBytes the

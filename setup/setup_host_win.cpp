@@ -10,9 +10,12 @@
 #include "env/processes_win.h"
 #include "http/http_client.h"
 #include "http/http_platform_win.h"
+#include "setup/app_shell_win.h"
+#include "setup/run_globals.h"
 #include "setup/site_contract.h"
 #include "ui/application_win.h"
 #include "ui/download_progress_win.h"
+#include "ui/mode_texts.h"
 #include "ui/prompts_win.h"
 #include "ui/setup_window_win.h"
 
@@ -39,7 +42,7 @@ std::string WinSetupHost::ProgramPath() {
 }
 
 void WinSetupHost::CreateClient(const std::string& address) {
-  DefaultClient = std::make_unique<TsHTTP>(address, MakeWinHttpPlatform());
+  DefaultClient = std::make_unique<TsHTTP>(address, MakeWinHttpPlatform(AppHttpShell()));
   DefaultClient->ShowHourglass = false;
 }
 
@@ -60,7 +63,7 @@ void WinSetupHost::CreateSetupWindow() { window_ = TfmSetupZQ::Create(); }
 RunState& WinSetupHost::Window() { return *window_; }
 
 std::string WinSetupHost::WindowCaption() {
-  return window_ ? window_->Caption() : std::string("Instalação do Sistema");
+  return window_ ? window_->Caption() : std::string(ModeCaption(true));
 }
 void WinSetupHost::SetWindowCaption(const std::string& t) { window_->SetCaption(t); }
 void WinSetupHost::SetTitleOpe(const std::string& t) { window_->SetTitleOpe(t); }
@@ -74,7 +77,7 @@ void WinSetupHost::DisableCancelButton() { window_->DisableCancelButton(); }
 void WinSetupHost::PumpMessages() { app::ProcessMessages(); }
 uint32_t WinSetupHost::TickCount() { return GetTickCount(); }
 bool WinSetupHost::IsWin61Or62() { return zq::IsWin61Or62(); }
-bool WinSetupHost::ConfirmStart() { return zq::ConfirmStart(); }
+bool WinSetupHost::ConfirmStart() { return zq::ConfirmStart(InstallMode, TotalBytes); }
 
 void WinSetupHost::ShowErrorBox(const std::string& text, const std::string& caption) {
   app::MessageBox(text, caption, MB_OK);
@@ -82,7 +85,7 @@ void WinSetupHost::ShowErrorBox(const std::string& text, const std::string& capt
 
 std::string WinSetupHost::GetDataFolder(int32_t port) { return zq::GetDataFolder(port); }
 std::string WinSetupHost::GetExeFolder() { return zq::GetExeFolder(); }
-bool WinSetupHost::EnterInstallDir(const std::string& folder) { return zq::EnterInstallDir(folder); }
+bool WinSetupHost::EnterInstallDir(const std::string& folder) { return zq::EnterInstallDir(folder, AppShowBox()); }
 
 bool WinSetupHost::FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

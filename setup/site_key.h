@@ -15,6 +15,8 @@
 #include <optional>
 #include <string_view>
 
+#include "base/text.h"
+
 namespace zq {
 
 inline constexpr size_t kPublicKeyBytes = 32;
@@ -25,12 +27,8 @@ inline constexpr std::string_view kSecretKeyHeader = "ZQSITE secret key 1\n";
 using PublicKey = std::array<uint8_t, kPublicKeyBytes>;
 using SecretKey = std::array<uint8_t, kSecretKeyBytes>;
 
-// The value of a lower-case hex digit, or -1.
-constexpr int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+// The value of a lower-case hex digit, or -1 (keys are written in lower case).
+constexpr int LowerHexDigitValue(char c) { return c >= 'A' && c <= 'F' ? -1 : HexDigitValue(c); }
 
 // Exactly 2*N lower-case hex digits into N bytes; nothing when they aren't.
 template <size_t N>
@@ -38,8 +36,8 @@ constexpr std::optional<std::array<uint8_t, N>> BytesFromHex(std::string_view he
   if (hex.size() != 2 * N) return std::nullopt;
   std::array<uint8_t, N> out{};
   for (size_t i = 0; i < N; ++i) {
-    const int hi = HexDigitValue(hex[2 * i]);
-    const int lo = HexDigitValue(hex[2 * i + 1]);
+    const int hi = LowerHexDigitValue(hex[2 * i]);
+    const int lo = LowerHexDigitValue(hex[2 * i + 1]);
     if (hi < 0 || lo < 0) return std::nullopt;
     out[i] = static_cast<uint8_t>(hi * 16 + lo);
   }

@@ -86,29 +86,26 @@ LRESULT Control::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
 void Control::Paint(HDC dc, const RECT& client) { FillBackground(dc, client); }
 
 void Control::PaintWindow() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
+  const PaintDC paint(hwnd_);
+  const HDC dc = paint.Get();
   RECT client;
   GetClientRect(hwnd_, &client);
   if (double_buffered_ && client.right > 0 && client.bottom > 0) {
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    Paint(mem, client);
-    BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
+    const MemoryDC mem(dc);
+    const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    {
+      const SelectedObject selected(mem.Get(), bitmap.Get());
+      Paint(mem.Get(), client);
+      BitBlt(dc, 0, 0, client.right, client.bottom, mem.Get(), 0, 0, SRCCOPY);
+    }
   } else {
     Paint(dc, client);
   }
-  EndPaint(hwnd_, &ps);
 }
 
 void Control::FillBackground(HDC dc, const RECT& rect) const {
-  HBRUSH brush = CreateSolidBrush(ToColorRef(color_));
-  FillRect(dc, &rect, brush);
-  DeleteObject(brush);
+  const GdiObject<HBRUSH> brush(CreateSolidBrush(ToColorRef(color_)));
+  FillRect(dc, &rect, brush.Get());
 }
 
 void Control::SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
@@ -179,13 +176,13 @@ void Label::SetCaption(const std::string& text) {
 
 void Label::AutoSize() {
   const std::string text = Text();
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, hfont_.Get());
   RECT rect{0, 0, 0, 0};
-  // An empty label keeps the height of one line.
-  DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &rect, kLabelFormat | DT_CALCRECT);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
+  {
+    const WindowDC dc(hwnd_);
+    const SelectedObject font(dc.Get(), hfont_.Get());
+    // An empty label keeps the height of one line.
+    DrawTextA(dc.Get(), text.empty() ? " " : text.c_str(), -1, &rect, kLabelFormat | DT_CALCRECT);
+  }
   SetWindowPos(hwnd_, nullptr, 0, 0, text.empty() ? 0 : rect.right, rect.bottom,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -193,12 +190,11 @@ void Label::AutoSize() {
 void Label::Paint(HDC dc, const RECT& client) {
   FillBackground(dc, client);
   const std::string text = Text();
-  HGDIOBJ old = SelectObject(dc, hfont_.Get());
+  const SelectedObject font(dc, hfont_.Get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(font_.color));
   RECT rect = client;
   DrawTextA(dc, text.c_str(), -1, &rect, kLabelFormat);
-  SelectObject(dc, old);
 }
 
 // ---- Picture
@@ -220,11 +216,9 @@ void Picture::Paint(HDC dc, const RECT& client) {
   if (bitmap_.Get() == nullptr) return;
   BITMAP info;
   GetObjectA(bitmap_.Get(), sizeof info, &info);
-  HDC mem = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(mem, bitmap_.Get());
-  BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteDC(mem);
+  const MemoryDC mem(dc);
+  const SelectedObject selected(mem.Get(), bitmap_.Get());
+  BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, mem.Get(), 0, 0, SRCCOPY);
 }
 
 // ---- Button

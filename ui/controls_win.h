@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/gdi_win.h"
+
 namespace zq::ui {
 
 // The font of a control: face name, height as stored (negative: character
@@ -20,25 +22,6 @@ struct FontSpec {
   int32_t height = -11;
   uint32_t color = 0x80000008;  // clWindowText
   BYTE charset = DEFAULT_CHARSET;
-};
-
-// Owns a GDI object.
-template <class T>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(T handle) : handle_(handle) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  void Reset(T handle = nullptr) {
-    if (handle_ != nullptr) DeleteObject(handle_);
-    handle_ = handle;
-  }
-  T Get() const { return handle_; }
-
- private:
-  T handle_ = nullptr;
 };
 
 // A colour value of the layer turned into a COLORREF.

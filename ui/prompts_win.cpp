@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "setup/run_globals.h"
 #include "ui/application_win.h"
 #include "ui/number_format_win.h"
 #include "ui/prompt_texts.h"
@@ -38,15 +37,15 @@ bool IsWin61Or62() {
          (v.dwMinorVersion == 1 || v.dwMinorVersion == 2);
 }
 
-bool ConfirmStart() {
-  const std::string size_line = SizeLine(FormatNumber2(DownloadMegabytes(TotalBytes)));
+bool ConfirmStart(bool installMode, int32_t totalBytes) {
+  const std::string size_line = SizeLine(FormatNumber2(DownloadMegabytes(totalBytes)));
   int answer;
   if (IsWin61Or62()) {
-    const PromptTexts texts = StartPromptTexts(InstallMode);
+    const PromptTexts texts = StartPromptTexts(installMode);
     answer = ShowTaskDialog(kStartDialogTitle, texts.main_instruction, texts.content, kYesNoButtons,
                             kTaskDialogStartIcon, size_line, FooterLink());
   } else {
-    answer = app::MessageBox(StartMessageBoxText(InstallMode, size_line), kConfirmCaption, MB_YESNO);
+    answer = app::MessageBox(StartMessageBoxText(installMode, size_line), kConfirmCaption, MB_YESNO);
   }
   return answer == IDYES;
 }

@@ -6,6 +6,7 @@
 #include "ui/application_win.h"
 #include "ui/colors.h"
 #include "ui/jpeg_decode_win.h"
+#include "ui/mode_texts.h"
 #include "ui/placement.h"
 #include "ui/prompts_win.h"
 #include "ui/setup_window_ids.h"
@@ -33,7 +34,7 @@ constexpr uint32_t kTitleColor = 0x993300;      // RGB (0, 51, 153)
 
 // The form resource: positions and sizes at 96 DPI, texts, fonts, colours.
 TfmSetupZQ::TfmSetupZQ()
-    : form(kSetupWindowClass, "Instalação do Sistema", 402, 222, FormFont()),
+    : form(kSetupWindowClass, ModeCaption(true), 402, 222, FormFont()),
       btCanc(form, kIdBtCanc, 313, 190, 69, 24, "Cancelar", Tahoma8()),
       paTop(form, kIdPaTop, 0, 0, 402, 182, clWhite),
       im1(paTop, kIdIm1, 111, 12, 179, 52),

@@ -9,6 +9,7 @@
 #include "ui/application_win.h"
 #include "ui/controls_win.h"
 #include "ui/prompt_texts.h"
+#include "ui/wide_text_win.h"
 
 namespace zq {
 
@@ -53,23 +54,6 @@ std::vector<TASKDIALOG_BUTTON> ButtonArray(const std::vector<TButtonTextID>& lis
 }
 
 }  // namespace
-
-std::wstring AnsiToWide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-std::string WideToAnsi(const wchar_t* text) {
-  if (text == nullptr || *text == 0) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), n, nullptr, nullptr);
-  ansi.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
-  return ansi;
-}
 
 TTaskDialog::TTaskDialog() { Clear(); }
 TTaskDialog::~TTaskDialog() { Clear(); }

@@ -100,8 +100,4 @@ HRESULT CALLBACK TaskDialogCallback(HWND dialog, UINT notification, WPARAM wpara
 // True when the Windows major version is 6 or more.
 bool IsWin6OrLater();
 
-// 8-bit text of the ANSI code page to UTF-16, and back.
-std::wstring AnsiToWide(const std::string& text);
-std::string WideToAnsi(const wchar_t* text);
-
 }  // namespace zq

@@ -16,6 +16,7 @@
 #include "base/error.h"
 #include "http/http_client.h"
 #include "http/http_platform_win.h"
+#include "setup/app_shell_win.h"
 
 #include "bench/winhttp_handle_win.h"
 
@@ -121,7 +122,7 @@ int main(int argc, char** argv) {
   const std::string host = address.substr(0, colon);
   const std::string port = colon == std::string::npos ? "80" : address.substr(colon + 1);
 
-  zq::TsHTTP http(address, zq::MakeWinHttpPlatform());  // starts WinSock too
+  zq::TsHTTP http(address, zq::MakeWinHttpPlatform(zq::AppHttpShell()));  // starts WinSock too
   http.ShowHourglass = false;
   WinHttpDownloader winhttp(host, std::atoi(port.c_str()));
   double best_plain = 1e9;

@@ -19,8 +19,10 @@
 #include "env/handle_win.h"
 #include "http/http_client.h"
 #include "http/http_platform_win.h"
+#include "setup/app_shell_win.h"
 #include "ui/application_win.h"
 #include "ui/download_progress_win.h"
+#include "ui/mode_texts.h"
 #include "ui/setup_window_win.h"
 
 namespace {
@@ -78,7 +80,7 @@ int main(int argc, char** argv) {
   }
   const bool with_x = UnixProcessSeconds(x_pid) >= 0;
 
-  zq::TsHTTP http(address, zq::MakeWinHttpPlatform());
+  zq::TsHTTP http(address, zq::MakeWinHttpPlatform(zq::AppHttpShell()));
   http.ShowHourglass = false;
   size_t bytes = 0;
   try {
@@ -88,8 +90,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   zq::TfmSetupZQ* window = zq::TfmSetupZQ::Create();
-  window->SetCaption("Atualização do Sistema");
-  window->SetTitleOpe("Instalando Versão Nova");
+  window->SetCaption(zq::ModeCaption(false));
+  window->SetTitleOpe(zq::ModeTitleOpe(false));
 
   // Medians of the rounds; the two ways alternate so that both see the same machine.
   std::vector<double> wall[2], own[2], server[2], x[2];

@@ -7,28 +7,14 @@
 #include <string>
 
 #include "http/http_client.h"
+#include "tests/doubles/scripted_stream.h"
 
 namespace {
 
-class MemoryReply : public zq::SocketStream {
- public:
-  explicit MemoryReply(const std::string& bytes) : bytes_(bytes) {}
-  int32_t Read(void* buffer, int32_t count) override {
-    const size_t n = std::min(static_cast<size_t>(count), bytes_.size() - at_);
-    std::memcpy(buffer, bytes_.data() + at_, n);
-    at_ += n;
-    return static_cast<int32_t>(n);
-  }
-  int32_t Write(const void*, int32_t count) override { return count; }
-
- private:
-  const std::string& bytes_;
-  size_t at_ = 0;
-};
-
 class MemoryPlatform : public zq::HttpPlatform {
  public:
-  explicit MemoryPlatform(const std::string& reply) : reply_(reply) {}
+  // The reply is copied into the script here, before any time is taken.
+  explicit MemoryPlatform(const std::string& reply) { script_.reads.push_back(zq::test::Data(reply)); }
   void SetTarget(const std::string&, int32_t) override {}
   bool Active() const override { return active_; }
   void Close() override { active_ = false; }
@@ -42,7 +28,9 @@ class MemoryPlatform : public zq::HttpPlatform {
     w->active = &active_;
     return w;
   }
-  std::unique_ptr<zq::SocketStream> CreateStream(int32_t) override { return std::make_unique<MemoryReply>(reply_); }
+  std::unique_ptr<zq::SocketStream> CreateStream(int32_t) override {
+    return std::make_unique<zq::test::ScriptedStream>(script_);
+  }
   bool HasPendingInput() override { return false; }
   uint32_t TickCount() override { return 0; }
   void ProcessMessages() override {}
@@ -50,7 +38,7 @@ class MemoryPlatform : public zq::HttpPlatform {
   void RestoreCursor() override {}
 
  private:
-  const std::string& reply_;
+  zq::test::Connection script_;
   bool active_ = false;
 };
 

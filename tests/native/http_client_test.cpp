@@ -14,100 +14,27 @@
 #include "base/error.h"
 #include "http/http_client.h"
 #include "http/reply_reader.h"
+#include "tests/doubles/scripted_stream.h"
 
 namespace zq {
 namespace {
 
 using Bytes = std::string;
 
-// One step of a scripted connection.
-struct Step {
-  enum Kind { kData, kTimeout, kClose, kSocketError, kBroken } kind;
-  Bytes data;
-  size_t per_read = SIZE_MAX;  // most bytes one read delivers
-  uint32_t ms = 0;             // clock time each read of this step takes
-};
-Step Data(Bytes b, uint32_t ms = 0) { return {Step::kData, std::move(b), SIZE_MAX, ms}; }
-// One byte per read, each read taking ms.
-Step Trickle(Bytes b, uint32_t ms) { return {Step::kData, std::move(b), 1, ms}; }
-Step Timeout() { return {Step::kTimeout, {}}; }
-Step Close() { return {Step::kClose, {}}; }
-Step SocketError(Bytes text) { return {Step::kSocketError, std::move(text)}; }
-// The connection is reset under the read.
-Step Reset() { return {Step::kBroken, "Read error 10054, reset"}; }
+using test::Close;
+using test::Connection;
+using test::Data;
+using test::Reset;
+using test::ScriptedStream;
+using test::SocketError;
+using test::Step;
+using test::Timeout;
+using test::Trickle;
 
-struct Connection {
-  std::deque<Step> reads;
-  std::vector<int32_t> write_results;  // scripted Write results (empty: all written)
-  std::optional<Bytes> write_error;
-  bool write_broken = false;
-  Bytes written;
-  std::vector<int32_t> write_timeouts;  // the stream's Timeout at each Write
-  std::vector<int32_t> write_sizes;
-  std::vector<int32_t> read_timeouts;  // the stream's Timeout at each Read
-  int reads_made = 0;
-  bool stream_freed = false;
-  uint32_t* clock = nullptr;  // the platform's tick count, moved by waiting and by slow reads
-};
-
-class ScriptedStream : public SocketStream {
- public:
-  explicit ScriptedStream(Connection& c) : c_(c) {}
-  ~ScriptedStream() override { c_.stream_freed = true; }
-  int32_t Read(void* buffer, int32_t count) override {
-    ++c_.reads_made;
-    c_.read_timeouts.push_back(Timeout);
-    if (c_.reads.empty()) {
-      ADD_FAILURE() << "read past the script";
-      return 0;
-    }
-    Step& s = c_.reads.front();
-    switch (s.kind) {
-      case Step::kTimeout:
-        c_.reads.pop_front();
-        for (int32_t waited = 0; waited < Timeout; waited += 200) WaitTick();
-        if (c_.clock) *c_.clock += static_cast<uint32_t>(Timeout);
-        return -1;
-      case Step::kClose:
-        return 0;  // stays closed
-      case Step::kSocketError: {
-        const Bytes text = s.data;
-        c_.reads.pop_front();
-        throw ESocketError(text);
-      }
-      case Step::kBroken: {
-        const Bytes text = s.data;
-        c_.reads.pop_front();
-        throw EConnectionBroken(text);
-      }
-      case Step::kData: {
-        if (c_.clock) *c_.clock += s.ms;
-        const size_t n = std::min({s.data.size(), static_cast<size_t>(count), s.per_read});
-        std::memcpy(buffer, s.data.data(), n);
-        s.data.erase(0, n);
-        if (s.data.empty()) c_.reads.pop_front();
-        return static_cast<int32_t>(n);
-      }
-    }
-    return 0;
-  }
-  int32_t Write(const void* buffer, int32_t count) override {
-    c_.write_timeouts.push_back(Timeout);
-    if (c_.write_broken) throw EConnectionBroken("Write error 10054, reset");
-    if (c_.write_error) throw ESocketError(*c_.write_error);
-    c_.write_sizes.push_back(count);
-    int32_t r = count;
-    if (!c_.write_results.empty()) {
-      r = c_.write_results.front();
-      c_.write_results.erase(c_.write_results.begin());
-    }
-    if (r > 0) c_.written.append(static_cast<const char*>(buffer), static_cast<size_t>(r));
-    return r;
-  }
-
- private:
-  Connection& c_;
-};
+// A read past a test's script is a fault of the client.
+void FailPastTheScript(Connection& c) {
+  c.past_end = [] { ADD_FAILURE() << "read past the script"; };
+}
 
 // What the platform saw, kept beyond the client's life.
 struct PlatformLog {
@@ -168,7 +95,7 @@ class FakePlatform : public HttpPlatform {
   }
   std::unique_ptr<SocketStream> CreateStream(int32_t timeout) override {
     EXPECT_FALSE(log_.connections.size() <= static_cast<size_t>(log_.opens)) << "no scripted connection left";
-    if (log_.connections.size() <= static_cast<size_t>(log_.opens)) log_.connections.emplace_back();
+    if (log_.connections.size() <= static_cast<size_t>(log_.opens)) FailPastTheScript(log_.connections.emplace_back());
     Connection& c = log_.connections[static_cast<size_t>(log_.opens++)];
     c.clock = &log_.tick;
     auto s = std::make_unique<ScriptedStream>(c);
@@ -202,6 +129,7 @@ class Client {
   }
   Connection& Script(std::vector<Step> reads) {
     Connection& c = log.connections.emplace_back();
+    FailPastTheScript(c);
     c.reads.assign(reads.begin(), reads.end());
     return c;
   }
@@ -494,6 +422,7 @@ TEST(HttpReply, ABodyWithoutALengthIsCapped) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Connection conn;
+    FailPastTheScript(conn);
     conn.reads.assign(c.reads.begin(), c.reads.end());
     ScriptedStream stream(conn);
     ReceiveBuffer buffer;

@@ -8,29 +8,28 @@
 #include "base/error.h"
 #include "base/memory_stream.h"
 #include "http/reply_reader.h"
+#include "tests/doubles/scripted_stream.h"
 
 namespace zq {
 namespace {
 
 // Hands out the given blocks one per read; after the last one the server
 // keeps the connection open, so every further read times out.
-class BlockStream : public SocketStream {
- public:
-  explicit BlockStream(std::vector<std::string> blocks) : blocks_(std::move(blocks)) {}
-  int32_t Read(void* buffer, int32_t count) override {
-    ++reads;
-    if (next_ == blocks_.size()) return -1;
-    const std::string& b = blocks_[next_++];
-    EXPECT_LE(b.size(), static_cast<size_t>(count)) << "the test's block does not fit the read";
-    std::memcpy(buffer, b.data(), b.size());
-    return static_cast<int32_t>(b.size());
+struct BlockStream {
+  explicit BlockStream(const std::vector<std::string>& blocks) {
+    for (const std::string& b : blocks) script.reads.push_back(test::Data(b));
+    script.silent_at_end = true;
+    script.before_read = [this](const void*, int32_t count, int32_t) {
+      if (!script.reads.empty()) {
+        EXPECT_LE(script.reads.front().data.size(), static_cast<size_t>(count))
+            << "the test's block does not fit the read";
+      }
+    };
   }
-  int32_t Write(const void*, int32_t) override { return -1; }
-  int reads = 0;
-
- private:
-  std::vector<std::string> blocks_;
-  size_t next_ = 0;
+  BlockStream(const BlockStream&) = delete;
+  BlockStream& operator=(const BlockStream&) = delete;
+  test::Connection script;
+  test::ScriptedStream stream{script};
 };
 
 std::string Frame(const std::string& payload) {
@@ -45,7 +44,7 @@ std::string Receive(BlockStream& stream) {
   MemoryStream response;
   EventSlot<int32_t> progress;
   const std::string host = "127.0.0.1", path = "/BinZQ/a.cab";
-  ReplyReader reader(stream, buffer, response, 3600000, progress, host, path);
+  ReplyReader reader(stream.stream, buffer, response, 3600000, progress, host, path);
   reader.DoReceive();
   return response.Text();
 }
@@ -59,7 +58,7 @@ TEST(RegressionFuzz, FrameWhoseMarkerArrivesInPieces) {
     SCOPED_TRACE(first);
     BlockStream stream({frame.substr(0, first), frame.substr(first)});
     EXPECT_EQ(Receive(stream), "split frame");
-    EXPECT_EQ(stream.reads, 2);
+    EXPECT_EQ(stream.script.reads_made, 2);
   }
 }
 

@@ -3,9 +3,11 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "base/error.h"
 #include "env/folders_win.h"
+#include "setup/app_shell_win.h"
 #include "fixtures/env_support.h"
 
 namespace zq {
@@ -78,18 +80,36 @@ TEST(Folders, ExeFolderIsTheProgramsOwn) {
 
 TEST(EnterInstallDir, EntersAnExistingFolderOrCreatesThatOneFolder) {
   ScratchFolder dir;
-  EXPECT_TRUE(EnterInstallDir(dir.Path()));
+  std::vector<std::string> boxes;
+  const ShowBox record = [&](const std::string& text, const std::string& caption) {
+    boxes.push_back(caption + "|" + text);
+  };
+  EXPECT_TRUE(EnterInstallDir(dir.Path(), record));
   EXPECT_EQ(CurrentFolder(), dir.Path());
 
   const std::string fresh = dir.Path() + "nova\\";
-  EXPECT_TRUE(EnterInstallDir(fresh));
+  EXPECT_TRUE(EnterInstallDir(fresh, record));
   EXPECT_TRUE(IsFolder(fresh));
   EXPECT_EQ(CurrentFolder(), fresh);
+  EXPECT_TRUE(boxes.empty());
   SetCurrentDirectoryA(test::ProgramFolder().c_str());
 }
 
-// A folder whose parent is missing: the message box, then false. A watcher
-// reads the box and presses OK.
+// A folder whose parent is missing: the box it is handed, shown once, then
+// false.
+TEST(EnterInstallDir, FolderThatCannotBeMadeShowsTheHandedBoxOnce) {
+  ScratchFolder dir;
+  std::vector<std::string> boxes;
+  const std::string before = CurrentFolder();
+  EXPECT_FALSE(EnterInstallDir(dir.Path() + "falta\\nova\\", [&](const std::string& text, const std::string& caption) {
+    boxes.push_back(caption + "|" + text);
+  }));
+  EXPECT_EQ(boxes, std::vector<std::string>{"Erro|Não foi possível acessar o seu HD [002]"});
+  EXPECT_EQ(CurrentFolder(), before);
+}
+
+// The same with the program's own box, owned by the application window: a
+// watcher reads the box and presses OK.
 TEST(EnterInstallDir, FolderThatCannotBeMadeShowsTheBoxAndGivesFalse) {
   ScratchFolder dir;
   std::atomic<bool> done{false};
@@ -107,7 +127,7 @@ TEST(EnterInstallDir, FolderThatCannotBeMadeShowsTheBoxAndGivesFalse) {
     }
   });
   const std::string before = CurrentFolder();
-  const bool result = EnterInstallDir(dir.Path() + "falta\\nova\\");
+  const bool result = EnterInstallDir(dir.Path() + "falta\\nova\\", AppShowBox());
   done = true;
   watcher.join();
   EXPECT_FALSE(result);

@@ -17,6 +17,7 @@
 #include "base/error.h"
 #include "http/http_client.h"
 #include "http/http_platform_win.h"
+#include "setup/app_shell_win.h"
 
 namespace zq {
 namespace {
@@ -178,7 +179,7 @@ struct Progress {
 };
 
 std::unique_ptr<TsHTTP> MakeClient(const std::string& address, Progress* progress = nullptr) {
-  auto http = std::make_unique<TsHTTP>(address, MakeWinHttpPlatform());
+  auto http = std::make_unique<TsHTTP>(address, MakeWinHttpPlatform(AppHttpShell()));
   http->ShowHourglass = false;
   if (progress) http->OnProgress.Set(&Progress::Callback, progress);
   return http;

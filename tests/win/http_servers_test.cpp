@@ -11,6 +11,7 @@
 #include "base/error.h"
 #include "http/http_client.h"
 #include "http/http_platform_win.h"
+#include "setup/app_shell_win.h"
 
 namespace zq {
 namespace {
@@ -33,7 +34,7 @@ std::vector<std::string> RequestLog() {
 }
 
 std::unique_ptr<TsHTTP> MakeClient(const std::string& address) {
-  auto http = std::make_unique<TsHTTP>(address, MakeWinHttpPlatform());
+  auto http = std::make_unique<TsHTTP>(address, MakeWinHttpPlatform(AppHttpShell()));
   http->ShowHourglass = false;
   return http;
 }

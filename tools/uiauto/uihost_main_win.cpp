@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "setup/run_globals.h"
 #include "ui/application_win.h"
 #include "ui/download_progress_win.h"
+#include "ui/mode_texts.h"
 #include "ui/prompts_win.h"
 #include "ui/setup_window_win.h"
 
@@ -28,8 +28,8 @@ int Usage() {
 }
 
 void SetModeTexts(zq::TfmSetupZQ& window, bool install) {
-  window.SetCaption(install ? "Instalação do Sistema" : "Atualização do Sistema");
-  window.SetTitleOpe(install ? "Instalando o Sistema" : "Instalando Versão Nova");
+  window.SetCaption(zq::ModeCaption(install));
+  window.SetTitleOpe(zq::ModeTitleOpe(install));
   window.FInstallMode = install;
 }
 
@@ -47,14 +47,12 @@ int main(int argc, char** argv) {
   const std::string mode = argv[2];
   if (mode != "install" && mode != "update") return Usage();
   const bool install = mode == "install";
-  zq::InstallMode = install;
   auto arg = [&](int i) { return i < argc ? std::strtol(argv[i], nullptr, 10) : 0L; };
   try {
     zq::TfmSetupZQ* window = zq::TfmSetupZQ::Create();
     SetModeTexts(*window, install);
     if (command == "start") {
-      zq::TotalBytes = static_cast<int32_t>(arg(3));
-      return Answer(zq::ConfirmStart());
+      return Answer(zq::ConfirmStart(install, static_cast<int32_t>(arg(3))));
     }
     if (command == "cancel") return Answer(zq::ConfirmCancel(*window));
     if (command == "window") {

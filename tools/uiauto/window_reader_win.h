@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/wide_text_win.h"
+
 namespace zq::uiauto {
 
 struct WindowInfo {
@@ -44,7 +46,7 @@ bool Press(HWND top, int id);
 // Sends Escape to the window's focused control (or the window).
 void SendEscape(HWND top);
 
-std::string WideToUtf8(const std::wstring& text);
-std::wstring Utf8ToWide(const std::string& text);
+inline std::string WideToUtf8(const std::wstring& text) { return FromWide(text, CP_UTF8); }
+inline std::wstring Utf8ToWide(const std::string& text) { return ToWide(text, CP_UTF8); }
 
 }  // namespace zq::uiauto
