@@ -15,28 +15,25 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # ChaCha20 ...): about 300 KB the program never calls.
 add_link_options(-Wl,--gc-sections)
 
-# libjpeg-turbo, cross-built from Debian's source package at configure time.
-set(ZQ_JPEG_PREFIX ${CMAKE_BINARY_DIR}/_deps/libjpeg)
-execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/build-libjpeg.sh ${ZQ_TRIPLE} ${ZQ_JPEG_PREFIX}
-                RESULT_VARIABLE jpeg_rc)
-if(NOT jpeg_rc EQUAL 0)
-  message(FATAL_ERROR "libjpeg-turbo could not be cross-built for ${ZQ_TRIPLE}")
-endif()
-add_library(zq_jpeg STATIC IMPORTED)
-set_target_properties(zq_jpeg PROPERTIES IMPORTED_LOCATION ${ZQ_JPEG_PREFIX}/lib/libjpeg.a
-                      INTERFACE_INCLUDE_DIRECTORIES ${ZQ_JPEG_PREFIX}/include)
+# zq_cross_built(TARGET NAME LIBRARY): NAME, cross-built from Debian's source
+# package at configure time by scripts/build-NAME.sh into the tree's _deps,
+# as the imported static library TARGET.
+function(zq_cross_built target name library)
+  set(prefix ${CMAKE_BINARY_DIR}/_deps/${name})
+  execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/build-${name}.sh ${ZQ_TRIPLE} ${prefix} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${name} could not be cross-built for ${ZQ_TRIPLE}")
+  endif()
+  add_library(${target} STATIC IMPORTED)
+  set_target_properties(${target} PROPERTIES IMPORTED_LOCATION ${prefix}/lib/${library}
+                        INTERFACE_INCLUDE_DIRECTORIES ${prefix}/include)
+endfunction()
 
-# libsodium, cross-built the same way: Ed25519 and SHA-256 for signed sites.
-set(ZQ_SODIUM_PREFIX ${CMAKE_BINARY_DIR}/_deps/libsodium)
-execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/build-libsodium.sh ${ZQ_TRIPLE} ${ZQ_SODIUM_PREFIX}
-                RESULT_VARIABLE sodium_rc)
-if(NOT sodium_rc EQUAL 0)
-  message(FATAL_ERROR "libsodium could not be cross-built for ${ZQ_TRIPLE}")
-endif()
-add_library(zq_sodium STATIC IMPORTED)
-set_target_properties(zq_sodium PROPERTIES IMPORTED_LOCATION ${ZQ_SODIUM_PREFIX}/lib/libsodium.a
-                      INTERFACE_INCLUDE_DIRECTORIES ${ZQ_SODIUM_PREFIX}/include
-                      INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC=1
+# libjpeg-turbo decodes the logo; libsodium gives Ed25519 and SHA-256 for
+# signed sites.
+zq_cross_built(zq_jpeg libjpeg libjpeg.a)
+zq_cross_built(zq_sodium libsodium libsodium.a)
+set_target_properties(zq_sodium PROPERTIES INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC=1
                       INTERFACE_LINK_LIBRARIES advapi32)
 target_link_libraries(zq_core PUBLIC zq_sodium)
 
